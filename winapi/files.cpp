@@ -1,0 +1,340 @@
+// Files and drives: Windows paths over host directories, and the few file
+// calls the launcher makes (existence tests and the bitmap reader's
+// open/read/close).
+//
+// A disc is authored on a case-insensitive file system, so a launcher asking
+// for "autorun.ini" must find "AUTORUN.INI": every component of a Windows
+// path is looked up without regard to case in the host directory that holds
+// it. Only ASCII letters fold; other bytes compare exactly.
+#include <standin.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::map<char, std::string> drives; // upper-case letter -> host directory
+
+// Open files, keyed by the value handed to the caller. HFILEs and HANDLEs get
+// separate, recognisable ranges so that a handle passed to the wrong family
+// of calls is refused instead of reaching some other open file.
+std::map<HFILE, int> lopenFiles;
+std::map<HANDLE, int> createdFiles;
+HFILE nextHfile = 0x100;
+std::uintptr_t nextHandle = 0x5000;
+std::vector<UINT> readRequests;
+
+char UpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool SameIgnoringCase(const std::string &a, const char *b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i) {
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) {
+            return false;
+        }
+    }
+    return i == a.size() && b[i] == '\0';
+}
+
+// The entry of hostDirectory whose name matches component without regard to
+// case; an exact match wins, then the first match in byte order so that the
+// answer does not depend on the order readdir happens to return. Empty when
+// there is none.
+std::string FindEntry(const std::string &hostDirectory, const std::string &component) {
+    struct stat info;
+    std::string exact = hostDirectory + "/" + component;
+    if (lstat(exact.c_str(), &info) == 0) {
+        return component;
+    }
+    DIR *directory = opendir(hostDirectory.c_str());
+    if (directory == nullptr) {
+        return std::string();
+    }
+    std::string best;
+    while (const dirent *entry = readdir(directory)) {
+        if (SameIgnoringCase(component, entry->d_name) && (best.empty() || best > entry->d_name)) {
+            best = entry->d_name;
+        }
+    }
+    closedir(directory);
+    return best;
+}
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// Why a path that names nothing fails, as the platform reports it: the file
+// is missing from an existing directory, or the directory itself is missing.
+DWORD MissingError(const std::string &hostPath) {
+    if (hostPath.empty()) {
+        return ERROR_PATH_NOT_FOUND;
+    }
+    std::string parent = hostPath.substr(0, hostPath.find_last_of('/'));
+    struct stat info;
+    if (stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    return ERROR_PATH_NOT_FOUND;
+}
+
+// Opens a Windows path for reading: a descriptor, or -1 with the last error
+// set. A directory is not a file to read.
+int OpenForReading(const char *windowsPath) {
+    std::string host = standin::HostPath(windowsPath);
+    struct stat info;
+    if (host.empty() || stat(host.c_str(), &info) != 0) {
+        SetLastError(MissingError(host));
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return -1;
+    }
+    int descriptor = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+        return -1;
+    }
+    return descriptor;
+}
+
+} // namespace
+
+namespace standin {
+
+void MapDrive(char letter, const std::string &hostDirectory) {
+    std::string directory = hostDirectory;
+    while (directory.size() > 1 && directory.back() == '/') {
+        directory.pop_back();
+    }
+    drives[UpperAscii(letter)] = directory;
+}
+
+std::string HostPath(const char *windowsPath) {
+    if (windowsPath == nullptr || windowsPath[0] == '\0' || windowsPath[1] != ':' ||
+        !IsSeparator(windowsPath[2])) {
+        return std::string();
+    }
+    auto drive = drives.find(UpperAscii(windowsPath[0]));
+    if (drive == drives.end()) {
+        return std::string();
+    }
+
+    std::vector<std::string> components;
+    const char *p = windowsPath + 2;
+    while (*p != '\0') {
+        while (IsSeparator(*p)) {
+            ++p;
+        }
+        const char *start = p;
+        while (*p != '\0' && !IsSeparator(*p)) {
+            ++p;
+        }
+        std::string component(start, p);
+        if (component.empty() || component == ".") {
+            continue;
+        }
+        if (component == "..") {
+            if (components.empty()) {
+                return std::string(); // would leave the drive
+            }
+            components.pop_back();
+            continue;
+        }
+        components.push_back(component);
+    }
+
+    // Once a component is missing, nothing below it can exist: the rest is
+    // kept as written, so that a file can be created under that name.
+    std::string host = drive->second;
+    bool exists = true;
+    for (const std::string &component : components) {
+        std::string name = exists ? FindEntry(host, component) : std::string();
+        if (name.empty()) {
+            exists = false;
+            name = component;
+        }
+        if (host != "/") {
+            host += '/';
+        }
+        host += name;
+    }
+    return host;
+}
+
+std::vector<UINT> ReadRequests() {
+    return readRequests;
+}
+
+int OpenFileCount() {
+    return static_cast<int>(lopenFiles.size() + createdFiles.size());
+}
+
+namespace detail {
+void ResetFiles() {
+    for (const auto &file : lopenFiles) {
+        close(file.second);
+    }
+    for (const auto &file : createdFiles) {
+        close(file.second);
+    }
+    lopenFiles.clear();
+    createdFiles.clear();
+    readRequests.clear();
+    drives.clear();
+    nextHfile = 0x100;
+    nextHandle = 0x5000;
+}
+} // namespace detail
+
+} // namespace standin
+
+HFILE OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
+    if (info == nullptr || fileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return HFILE_ERROR;
+    }
+    std::memset(info, 0, sizeof *info);
+    info->cBytes = sizeof *info;
+    std::size_t length = std::strlen(fileName);
+    std::size_t kept = length < OFS_MAXPATHNAME ? length : OFS_MAXPATHNAME - 1;
+    std::memcpy(info->szPathName, fileName, kept);
+    info->szPathName[kept] = '\0';
+
+    DWORD error = ERROR_SUCCESS;
+    HFILE result = HFILE_ERROR;
+    if (length >= OFS_MAXPATHNAME) {
+        // The record cannot hold the full name, so the platform refuses the
+        // call even when the file exists.
+        error = ERROR_INVALID_PARAMETER;
+    } else if ((style & OF_EXIST) == 0) {
+        error = ERROR_INVALID_PARAMETER; // only existence tests are made
+    } else {
+        int descriptor = OpenForReading(fileName);
+        if (descriptor < 0) {
+            error = GetLastError();
+        } else {
+            close(descriptor);
+            result = 1;
+        }
+    }
+    if (result == HFILE_ERROR) {
+        info->nErrCode = static_cast<WORD>(error);
+        SetLastError(error);
+    }
+    return result;
+}
+
+DWORD GetFileAttributesA(LPCSTR fileName) {
+    std::string host = standin::HostPath(fileName);
+    struct stat info;
+    if (host.empty() || stat(host.c_str(), &info) != 0) {
+        SetLastError(MissingError(host));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return FILE_ATTRIBUTE_DIRECTORY;
+    }
+    // The mode bits, not access(): tests run as root, who may write anything.
+    return (info.st_mode & 0222) == 0 ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+}
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD share, LPVOID security, DWORD disposition,
+                   DWORD flags, HANDLE templateFile) {
+    (void)share;
+    (void)security;
+    (void)flags;
+    (void)templateFile;
+    if (fileName == nullptr || access != GENERIC_READ || disposition != OPEN_EXISTING) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (std::strlen(fileName) >= MAX_PATH) {
+        SetLastError(ERROR_PATH_NOT_FOUND); // the ANSI calls stop at MAX_PATH
+        return INVALID_HANDLE_VALUE;
+    }
+    int descriptor = OpenForReading(fileName);
+    if (descriptor < 0) {
+        return INVALID_HANDLE_VALUE;
+    }
+    HANDLE handle = reinterpret_cast<HANDLE>(nextHandle);
+    nextHandle += 4;
+    createdFiles[handle] = descriptor;
+    return handle;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+    auto file = createdFiles.find(handle);
+    if (file == createdFiles.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    close(file->second);
+    createdFiles.erase(file);
+    return TRUE;
+}
+
+HFILE _lopen(LPCSTR path, int mode) {
+    if (path == nullptr || (mode & 3) != OF_READ) {
+        SetLastError(ERROR_INVALID_PARAMETER); // only reading is offered
+        return HFILE_ERROR;
+    }
+    int descriptor = OpenForReading(path);
+    if (descriptor < 0) {
+        return HFILE_ERROR;
+    }
+    HFILE file = nextHfile;
+    nextHfile += 4;
+    lopenFiles[file] = descriptor;
+    return file;
+}
+
+UINT _lread(HFILE file, LPVOID buffer, UINT count) {
+    readRequests.push_back(count);
+    auto open = lopenFiles.find(file);
+    if (open == lopenFiles.end() || (buffer == nullptr && count > 0)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return static_cast<UINT>(HFILE_ERROR);
+    }
+    // A pipe or a slow file system may return less than asked before the
+    // end of the file; the platform call does not, so read until done.
+    UINT total = 0;
+    auto *bytes = static_cast<char *>(buffer);
+    while (total < count) {
+        ssize_t got = read(open->second, bytes + total, count - total);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return static_cast<UINT>(HFILE_ERROR);
+        }
+        if (got == 0) {
+            break;
+        }
+        total += static_cast<UINT>(got);
+    }
+    return total;
+}
+
+HFILE _lclose(HFILE file) {
+    auto open = lopenFiles.find(file);
+    if (open == lopenFiles.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return HFILE_ERROR;
+    }
+    close(open->second);
+    lopenFiles.erase(open);
+    return 0;
+}

@@ -1,0 +1,463 @@
+// Profile files: named sections of "key=value" lines, read and written the
+// way the platform's profile calls do.
+//
+// Every call reads the file afresh (nothing is cached, so a file changed by
+// someone else between two calls is seen at once). A write changes only the
+// lines it must: every other byte of the file, line ends included, stays as
+// it was, and the new content replaces the old in one rename so a failed
+// write never leaves a half-written file.
+#include <standin.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Blanks as the profile reader sees them; CR and LF end lines before any
+// trimming, the others are trimmed from names and values.
+bool IsBlank(char c) {
+    auto byte = static_cast<unsigned char>(c);
+    return byte == ' ' || (byte >= 0x09 && byte <= 0x0D) || byte == 0x1A;
+}
+
+std::string Trim(const std::string &text, std::size_t begin, std::size_t end) {
+    while (begin < end && IsBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && IsBlank(text[end - 1])) {
+        --end;
+    }
+    return text.substr(begin, end - begin);
+}
+
+char UpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool SameName(const std::string &a, const std::string &b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+enum class Kind { Other, Section, Key };
+
+// One line of the file: its text is content[begin, textEnd), its line end
+// content[textEnd, end).
+struct Line {
+    std::size_t begin = 0;
+    std::size_t textEnd = 0;
+    std::size_t end = 0;
+    Kind kind = Kind::Other;
+    std::string name;      // section or key name, trimmed
+    bool hasValue = false; // a key line with "="
+    std::string value;     // trimmed, quotes still on
+};
+
+struct Profile {
+    std::string content;
+    std::vector<Line> lines;
+};
+
+std::vector<Line> SplitLines(const std::string &content) {
+    std::vector<Line> lines;
+    std::size_t position = 0;
+    if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        position = 3; // the byte-order mark is not part of the first line
+    }
+    while (position < content.size()) {
+        Line line;
+        line.begin = position;
+        while (position < content.size() && content[position] != '\r' &&
+               content[position] != '\n') {
+            ++position;
+        }
+        line.textEnd = position;
+        if (position < content.size() && content[position] == '\r') {
+            ++position;
+        }
+        if (position < content.size() && content[position] == '\n' &&
+            (position == line.textEnd || content[position - 1] == '\r')) {
+            ++position;
+        }
+        line.end = position;
+
+        std::size_t start = line.begin;
+        while (start < line.textEnd && IsBlank(content[start])) {
+            ++start;
+        }
+        if (start == line.textEnd || content[start] == ';') {
+            line.kind = Kind::Other;
+        } else {
+            std::size_t close = std::string::npos;
+            if (content[start] == '[') {
+                for (std::size_t i = line.textEnd; i > start + 1; --i) {
+                    if (content[i - 1] == ']') {
+                        close = i - 1;
+                        break;
+                    }
+                }
+            }
+            if (close != std::string::npos) {
+                // Anything after the last "]" is ignored.
+                line.kind = Kind::Section;
+                line.name = Trim(content, start + 1, close);
+            } else {
+                // A "[" line without "]" is an ordinary key line.
+                line.kind = Kind::Key;
+                std::size_t equals = content.find('=', start);
+                if (equals != std::string::npos && equals < line.textEnd) {
+                    line.name = Trim(content, start, equals);
+                    line.hasValue = true;
+                    line.value = Trim(content, equals + 1, line.textEnd);
+                } else {
+                    line.name = Trim(content, start, line.textEnd);
+                }
+            }
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The host file behind a Windows file name; false when it cannot be read
+// (missing, not mapped, a directory), which every read treats as an empty
+// file.
+bool LoadProfile(LPCSTR fileName, Profile *profile) {
+    profile->content.clear();
+    profile->lines.clear();
+    if (fileName == nullptr || fileName[0] == '\0') {
+        return false;
+    }
+    std::string host = standin::HostPath(fileName);
+    struct stat info;
+    if (host.empty() || stat(host.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    int descriptor = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    char chunk[4096];
+    for (;;) {
+        ssize_t got = read(descriptor, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        profile->content.append(chunk, static_cast<std::size_t>(got));
+    }
+    close(descriptor);
+    profile->lines = SplitLines(profile->content);
+    return true;
+}
+
+constexpr std::size_t None = static_cast<std::size_t>(-1);
+
+// The header line of the first section of that name; a repeated section
+// stays hidden behind the first.
+std::size_t FindSection(const Profile &profile, const std::string &name) {
+    if (name.empty()) {
+        return None;
+    }
+    for (std::size_t i = 0; i < profile.lines.size(); ++i) {
+        const Line &line = profile.lines[i];
+        if (line.kind == Kind::Section && SameName(line.name, name)) {
+            return i;
+        }
+    }
+    return None;
+}
+
+// The line after the last line of the section whose header is at header.
+std::size_t SectionEnd(const Profile &profile, std::size_t header) {
+    std::size_t i = header + 1;
+    while (i < profile.lines.size() && profile.lines[i].kind != Kind::Section) {
+        ++i;
+    }
+    return i;
+}
+
+// The first line of the section that names key (with or without "=").
+std::size_t FindKey(const Profile &profile, std::size_t header, const std::string &key) {
+    if (key.empty()) {
+        return None;
+    }
+    std::size_t end = SectionEnd(profile, header);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        const Line &line = profile.lines[i];
+        if (line.kind == Kind::Key && SameName(line.name, key)) {
+            return i;
+        }
+    }
+    return None;
+}
+
+std::string Unquoted(const std::string &value) {
+    if (value.size() > 1 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+DWORD CopyValue(const std::string &value, LPSTR buffer, DWORD size) {
+    std::size_t kept = value.size() < size ? value.size() : size - 1;
+    std::memcpy(buffer, value.data(), kept);
+    buffer[kept] = '\0';
+    return static_cast<DWORD>(kept);
+}
+
+// A list of names, each followed by a terminator and the whole closed by a
+// further one. When it does not fit, the last name is cut so that two
+// terminators end the buffer, and the count is size - 2.
+DWORD CopyList(const std::vector<std::string> &names, LPSTR buffer, DWORD size) {
+    std::string list;
+    for (const std::string &name : names) {
+        list.append(name);
+        list.push_back('\0');
+    }
+    if (list.size() + 1 <= size) {
+        std::memcpy(buffer, list.data(), list.size());
+        buffer[list.size()] = '\0';
+        return static_cast<DWORD>(list.size());
+    }
+    if (size == 1) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    std::memcpy(buffer, list.data(), size - 2);
+    buffer[size - 2] = '\0';
+    buffer[size - 1] = '\0';
+    return size - 2;
+}
+
+// Where a new line is given its line end: the file's own (the first one in
+// it), so that an LF-only file stays LF-only; CRLF for a file without any.
+std::string FileLineEnd(const Profile &profile) {
+    for (const Line &line : profile.lines) {
+        if (line.end > line.textEnd) {
+            return profile.content.substr(line.textEnd, line.end - line.textEnd);
+        }
+    }
+    return "\r\n";
+}
+
+bool ReadOnly(const struct stat &info) {
+    return (info.st_mode & 0222) == 0;
+}
+
+// Replaces the host file with content by way of a temporary file beside it,
+// so the old content stays whole until the new one is complete. The mode
+// bits are checked rather than relying on the write to fail, because tests
+// run as root, who may write anything.
+bool StoreProfile(const std::string &hostPath, const std::string &content) {
+    std::string target = hostPath;
+    struct stat info;
+    bool exists = stat(target.c_str(), &info) == 0;
+    if (exists) {
+        if (!S_ISREG(info.st_mode) || ReadOnly(info)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        char resolved[PATH_MAX];
+        if (realpath(target.c_str(), resolved) != nullptr) {
+            target = resolved; // a link keeps pointing at the rewritten file
+        }
+    }
+    std::string directory = target.substr(0, target.find_last_of('/'));
+    if (directory.empty()) {
+        directory = "/";
+    }
+    struct stat directoryInfo;
+    if (stat(directory.c_str(), &directoryInfo) != 0 || !S_ISDIR(directoryInfo.st_mode)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    if (ReadOnly(directoryInfo)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+
+    std::string temporary = target + ".XXXXXX";
+    std::vector<char> name(temporary.begin(), temporary.end());
+    name.push_back('\0');
+    int descriptor = mkstemp(name.data());
+    if (descriptor < 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    bool written = fchmod(descriptor, exists ? (info.st_mode & 07777) : 0644) == 0;
+    std::size_t done = 0;
+    while (written && done < content.size()) {
+        ssize_t put = write(descriptor, content.data() + done, content.size() - done);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            written = false;
+            break;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    if (close(descriptor) != 0) {
+        written = false;
+    }
+    if (!written || rename(name.data(), target.c_str()) != 0) {
+        unlink(name.data());
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
+std::string TrimmedName(LPCSTR name) {
+    std::string text(name);
+    return Trim(text, 0, text.size());
+}
+
+} // namespace
+
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                               DWORD size, LPCSTR fileName) {
+    if (buffer == nullptr || size == 0) {
+        return 0;
+    }
+    Profile profile;
+    LoadProfile(fileName, &profile); // a file that cannot be read has no sections
+
+    if (section == nullptr) {
+        std::vector<std::string> names;
+        for (const Line &line : profile.lines) {
+            if (line.kind == Kind::Section && !line.name.empty()) {
+                names.push_back(line.name);
+            }
+        }
+        return CopyList(names, buffer, size);
+    }
+
+    std::size_t header = FindSection(profile, TrimmedName(section));
+    if (key == nullptr) {
+        // Only lines with "=" are keys here, and a nameless one would end the
+        // list early, so it is left out.
+        std::vector<std::string> names;
+        if (header != None) {
+            std::size_t end = SectionEnd(profile, header);
+            for (std::size_t i = header + 1; i < end; ++i) {
+                const Line &line = profile.lines[i];
+                if (line.kind == Kind::Key && line.hasValue && !line.name.empty()) {
+                    names.push_back(line.name);
+                }
+            }
+        }
+        return CopyList(names, buffer, size);
+    }
+
+    std::size_t found = header == None ? None : FindKey(profile, header, TrimmedName(key));
+    if (found != None && profile.lines[found].hasValue) {
+        return CopyValue(Unquoted(profile.lines[found].value), buffer, size);
+    }
+    // Trailing blanks of the default are not part of it; inner ones are.
+    std::string fallback = defaultValue != nullptr ? defaultValue : "";
+    while (!fallback.empty() && fallback.back() == ' ') {
+        fallback.pop_back();
+    }
+    return CopyValue(fallback, buffer, size);
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR fileName) {
+    if (section == nullptr || fileName == nullptr || fileName[0] == '\0') {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string sectionName = TrimmedName(section);
+    std::string keyName = key != nullptr ? TrimmedName(key) : std::string();
+    // A section or key without a name could never be read back.
+    if (sectionName.empty() || (key != nullptr && keyName.empty())) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string host = standin::HostPath(fileName);
+    if (host.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    struct stat info;
+    if (stat(host.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+
+    Profile profile;
+    LoadProfile(fileName, &profile);
+    std::string content = profile.content;
+    std::size_t header = FindSection(profile, sectionName);
+
+    if (key == nullptr) {
+        if (header == None) {
+            return TRUE; // nothing to remove
+        }
+        std::size_t end = SectionEnd(profile, header);
+        std::size_t to = end < profile.lines.size() ? profile.lines[end].begin : content.size();
+        content.erase(profile.lines[header].begin, to - profile.lines[header].begin);
+    } else if (text == nullptr) {
+        std::size_t found = header == None ? None : FindKey(profile, header, keyName);
+        if (found == None) {
+            return TRUE; // nothing to remove
+        }
+        const Line &line = profile.lines[found];
+        content.erase(line.begin, line.end - line.begin);
+    } else if (header == None) {
+        std::string lineEnd = FileLineEnd(profile);
+        if (!content.empty() && content.back() != '\n' && content.back() != '\r' &&
+            content != "\xEF\xBB\xBF") {
+            content += lineEnd;
+        }
+        content += "[" + sectionName + "]" + lineEnd + keyName + "=" + text + lineEnd;
+    } else {
+        std::size_t found = FindKey(profile, header, keyName);
+        if (found != None) {
+            // The name keeps its spelling from the file; only the value changes.
+            const Line &line = profile.lines[found];
+            content.replace(line.begin, line.textEnd - line.begin, line.name + "=" + text);
+        } else {
+            // After the section's last key line, so comments and blank lines
+            // that introduce the next section stay with it.
+            std::size_t after = header;
+            std::size_t end = SectionEnd(profile, header);
+            for (std::size_t i = header + 1; i < end; ++i) {
+                if (profile.lines[i].kind == Kind::Key) {
+                    after = i;
+                }
+            }
+            const Line &line = profile.lines[after];
+            std::string entry = keyName + "=" + text;
+            if (line.end > line.textEnd) {
+                std::string lineEnd = content.substr(line.textEnd, line.end - line.textEnd);
+                content.insert(line.end, entry + lineEnd);
+            } else {
+                content.insert(line.textEnd, FileLineEnd(profile) + entry);
+            }
+        }
+    }
+
+    if (content == profile.content && stat(host.c_str(), &info) == 0) {
+        return TRUE; // already so: the file is not touched
+    }
+    return StoreProfile(host, content) ? TRUE : FALSE;
+}
