@@ -1,0 +1,42 @@
+# Native Linux build: the launcher logic over the Windows API stand-in.
+
+# The stand-in reads the very resources the Windows program carries: windres
+# compiles launcher.rc to a .res file, which is embedded as a byte array.
+find_program(LAUNCHER_WINDRES NAMES x86_64-w64-mingw32-windres i686-w64-mingw32-windres windres
+             REQUIRED)
+set(LAUNCHER_RES ${CMAKE_BINARY_DIR}/launcher.res)
+set(LAUNCHER_RES_CPP ${CMAKE_BINARY_DIR}/launcher_res.cpp)
+file(GLOB LAUNCHER_RC_DEPENDS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
+add_custom_command(
+    OUTPUT ${LAUNCHER_RES}
+    COMMAND ${LAUNCHER_WINDRES} -O res -I ${CMAKE_SOURCE_DIR}/resources
+            ${CMAKE_SOURCE_DIR}/resources/launcher.rc -o ${LAUNCHER_RES}
+    DEPENDS ${LAUNCHER_RC_DEPENDS}
+    COMMENT "Compiling launcher.rc")
+add_custom_command(
+    OUTPUT ${LAUNCHER_RES_CPP}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${LAUNCHER_RES} -DOUTPUT=${LAUNCHER_RES_CPP}
+            -P ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
+    DEPENDS ${LAUNCHER_RES} ${CMAKE_SOURCE_DIR}/cmake/embed.cmake)
+
+file(GLOB WINAPI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/winapi/*.cpp)
+add_library(winapi STATIC ${WINAPI_SOURCES} ${LAUNCHER_RES_CPP})
+target_include_directories(winapi PUBLIC ${CMAKE_SOURCE_DIR}/winapi/include)
+target_compile_options(winapi PRIVATE ${LAUNCHER_WARNINGS})
+
+# The launcher code sees the stand-in's <windows.h> first.
+target_include_directories(launcher_core BEFORE PUBLIC ${CMAKE_SOURCE_DIR}/winapi/include)
+target_link_libraries(launcher_core PUBLIC winapi)
+
+find_package(GTest REQUIRED)
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(native_tests ${NATIVE_TEST_SOURCES})
+target_link_libraries(native_tests PRIVATE launcher_core winapi GTest::gtest GTest::gtest_main)
+target_compile_definitions(native_tests PRIVATE
+    LAUNCHER_TEST_GOLDEN_DIR="${CMAKE_SOURCE_DIR}/tests/golden")
+include(GoogleTest)
+gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)
+
+if(LAUNCHER_FUZZERS)
+    include(cmake/fuzzers.cmake OPTIONAL)
+endif()

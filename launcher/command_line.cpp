@@ -1,0 +1,33 @@
+#include "launcher/launcher.h"
+
+// The tail is what follows the program name, found the way the classic
+// process start-up finds it, so the switch tests see the same text whichever
+// runtime started the program.
+const char *CommandLineTail(const char *commandLine) {
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(commandLine);
+    if (p == nullptr) {
+        return "";
+    }
+    if (*p == '"') {
+        ++p;
+        while (*p != '\0' && *p != '"') {
+            // A double-byte character's trail byte may equal a quote; it
+            // belongs to the name. A lead byte at the very end takes nothing.
+            if (IsDBCSLeadByte(*p) && p[1] != '\0') {
+                ++p;
+            }
+            ++p;
+        }
+        if (*p == '"') {
+            ++p;
+        }
+    } else {
+        while (*p > ' ') {
+            ++p;
+        }
+    }
+    while (*p != '\0' && *p <= ' ') {
+        ++p;
+    }
+    return reinterpret_cast<const char *>(p);
+}

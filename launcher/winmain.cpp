@@ -1,0 +1,140 @@
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "launcher/launcher.h"
+#include "resource.h"
+#include "settings/names.h"
+#include "settings/settings.h"
+#include "ui/ui.h"
+
+HINSTANCE LauncherInstance;
+char LauncherDirectory[128];
+char SettingsPath[128];
+char DialogCaption[128];
+char RegistryKeyName[50];
+int ProductInstalled;
+
+// The diagnostic sink stays silent in every build: a launcher on a disc has
+// nowhere to write, and a console would flash up on the user's screen.
+void Trace(const char *, ...) {}
+
+// A module path that does not fit the field, or has no backslash, gives no
+// directory; the settings file then counts as missing.
+void ComputeLauncherDirectory(void) {
+    char path[sizeof LauncherDirectory];
+    std::memset(LauncherDirectory, 0, sizeof LauncherDirectory);
+    DWORD length = GetModuleFileNameA(LauncherInstance, path, sizeof path);
+    if (length == 0 || length >= sizeof path) {
+        return;
+    }
+    path[length] = '\0';
+    char *lastBackslash = std::strrchr(path, '\\');
+    if (lastBackslash == nullptr) {
+        return;
+    }
+    lastBackslash[1] = '\0';
+    std::memcpy(LauncherDirectory, path, std::strlen(path) + 1);
+}
+
+static void FormSettingsPath(void) {
+    SettingsPath[0] = '\0';
+    if (LauncherDirectory[0] == '\0') {
+        return;
+    }
+    int length =
+        snprintf(SettingsPath, sizeof SettingsPath, "%s%s", LauncherDirectory, SETTINGS_FILE_NAME);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof SettingsPath) {
+        // A cut path would name some other file; read nothing instead.
+        SettingsPath[0] = '\0';
+    }
+}
+
+void ReadDialogCaption(char *buffer, int size) {
+    ReadSetting(SECTION_DIALOG_ITEMS, KEY_CAPTION, buffer, static_cast<DWORD>(size));
+    if (buffer[0] == '\0') {
+        LoadStringA(LauncherInstance, IDS_DEFAULT_CAPTION, buffer, size);
+    }
+}
+
+int ReadRegistryKeyName(void) {
+    return static_cast<int>(ReadSetting(SECTION_GENERAL_INFO, KEY_REGISTRY_KEY, RegistryKeyName,
+                                        sizeof RegistryKeyName));
+}
+
+static int HasSwitch(const char *tail, const char *name) {
+    return std::strstr(tail, name) != nullptr;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int) {
+    const char *tail = commandTail != nullptr ? commandTail : "";
+    LauncherInstance = instance;
+    DialogCaption[0] = '\0';
+    RegistryKeyName[0] = '\0';
+    ProductInstalled = 0;
+    Trace("Entering Vantor Product Launcher\n");
+    ComputeLauncherDirectory();
+    FormSettingsPath();
+    ReadDialogCaption(DialogCaption, sizeof DialogCaption);
+
+    // One launcher at a time: a second one raises the first one's dialog.
+    HWND other = FindWindowA(nullptr, DialogCaption);
+    if (other != nullptr) {
+        Trace("Another instance of launcher detected\n");
+        ShowWindow(other, SW_RESTORE);
+        SetForegroundWindow(other);
+        return 0;
+    }
+
+    // A drive without a disc or a missing file must fail quietly, not ask
+    // the user through a system message box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+
+    if (HasSwitch(tail, "/?")) {
+        DialogBoxParamA(LauncherInstance, MAKEINTRESOURCEA(IDD_HELP), nullptr, HelpDialogProc, 0);
+        return 0;
+    }
+
+    ReadRegistryKeyName();
+    if (ConditionsMet(SECTION_DISABLE_CONDITIONS, 0) != 0) {
+        return 0;
+    }
+
+    int productWindowForeground = 0;
+    ProductInstalled = DetectInstalledProduct(&productWindowForeground);
+    if (productWindowForeground == 1) {
+        return 0;
+    }
+
+    if (HasSwitch(tail, "/s")) {
+        ShowLaunchDialog(nullptr);
+        return 0;
+    }
+    if (HasSwitch(tail, "/h")) {
+        SetDialogSuppressed(1);
+    }
+    if (HasSwitch(tail, "/a")) {
+        SetDialogSuppressed(1);
+    }
+    if (HasSwitch(tail, "/b")) {
+        return 0;
+    }
+    if (ConditionsMet(SECTION_ENABLE_CONDITIONS, 1) == 0) {
+        return 0;
+    }
+    if (ShouldShowDialog() != 0) {
+        ShowLaunchDialog(nullptr);
+        return 0;
+    }
+
+    char alternateAction[256];
+    std::memset(alternateAction, 0, sizeof alternateAction);
+    if (ReadAlternateAction(SettingsPath, alternateAction, sizeof alternateAction) != 0) {
+        PerformAlternateAction(LauncherInstance, alternateAction);
+        return 0;
+    }
+    if (ProductInstalled != 0) {
+        RunInstalledProgram(nullptr);
+    }
+    return 0;
+}

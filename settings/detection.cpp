@@ -1,0 +1,170 @@
+#include <cstdio>
+#include <cstring>
+
+#include "launcher/launcher.h"
+#include "settings/names.h"
+#include "settings/settings.h"
+
+char InstalledCommand[256];
+
+// The default value of the App Paths key exactly as stored, so the refresh
+// writes back every byte, even one the terminated copy above had to give up.
+static BYTE InstalledCommandData[256];
+
+static const char *const ExeExtensions[] = {".EXE", ".exe", ".Exe"};
+
+char *FindExeExtension(char *command) {
+    for (const char *extension : ExeExtensions) {
+        char *found = std::strstr(command, extension);
+        if (found != nullptr) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+// The program path within InstalledCommand ends at the first blank after its
+// extension; a command without a known extension is taken whole.
+static char *ArgumentBlank(char *command) {
+    char *extension = FindExeExtension(command);
+    return extension != nullptr ? std::strchr(extension, ' ') : nullptr;
+}
+
+int InstalledProgramExists(void) {
+    char *blank = ArgumentBlank(InstalledCommand);
+    if (blank != nullptr) {
+        *blank = '\0';
+    }
+    // OpenFile's record holds only 127 characters and fails longer paths, so
+    // the file is opened for reading directly instead: a program path of any
+    // length that fits InstalledCommand is tested.
+    HANDLE file = CreateFileA(InstalledCommand, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (blank != nullptr) {
+        *blank = ' ';
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    CloseHandle(file);
+    return 1;
+}
+
+static int ReadInstallDirectory(HKEY productKey, char *directory, DWORD size) {
+    return ReadRegistryString(productKey, VALUE_INSTALL_TO_DIRECTORY, directory, size, nullptr);
+}
+
+int InstallDirectoryExists(void) {
+    HKEY key;
+    if (!OpenRegistryKey(&key, ProductKeyPrefix)) {
+        return 0;
+    }
+    char directory[256];
+    int exists = ReadInstallDirectory(key, directory, sizeof directory) &&
+                 GetFileAttributesA(directory) != INVALID_FILE_ATTRIBUTES;
+    RegCloseKey(key);
+    return exists;
+}
+
+int ProductKeyExists(void) {
+    HKEY key;
+    if (!OpenRegistryKey(&key, ProductKeyPrefix)) {
+        return 0;
+    }
+    RegCloseKey(key);
+    return 1;
+}
+
+int RunsFromInstallDrive(void) {
+    char file[256];
+    ReadSetting(SECTION_GENERAL_INFO, KEY_EXECUTABLE_FILE, file, sizeof file);
+    return std::strstr(file, MACRO_INSTALL_FROM_DRIVE) != nullptr;
+}
+
+int ReplaceDriveLetterInFile(const char *path, const char *section, const char *key) {
+    char entry[256];
+    if (GetPrivateProfileStringA(section, key, "", entry, sizeof entry, path) == 0) {
+        return 0;
+    }
+    if (!LaunchDriveIsLetter() ||
+        !StartsWithDriveDesignator(reinterpret_cast<const BYTE *>(entry),
+                                   static_cast<DWORD>(std::strlen(entry)))) {
+        return 0;
+    }
+    entry[0] = LaunchDriveLetter();
+    return WritePrivateProfileStringA(section, key, entry, path);
+}
+
+void RefreshProductConfigFile(void) {
+    HKEY key;
+    if (!OpenRegistryKey(&key, ProductKeyPrefix)) {
+        return;
+    }
+    char directory[256];
+    if (!ReadInstallDirectory(key, directory, sizeof directory)) {
+        RegCloseKey(key);
+        return;
+    }
+    // The stem is the key name up to its first "."; a name without one is
+    // its own stem.
+    const char *dot = std::strchr(RegistryKeyName, '.');
+    int stemLength = static_cast<int>(
+        dot != nullptr ? dot - RegistryKeyName : static_cast<long>(std::strlen(RegistryKeyName)));
+    char path[256];
+    int length =
+        snprintf(path, sizeof path, "%s\\%.*s.CFG", directory, stemLength, RegistryKeyName);
+    // A path that does not fit would name some other file: skip it.
+    if (length > 0 && static_cast<size_t>(length) < sizeof path &&
+        GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+        ReplaceDriveLetterInFile(path, CONFIG_SECTION_DIRECTORIES, CONFIG_KEY_INSTALL_FROM_DIR);
+        ReplaceDriveLetterInFile(path, CONFIG_SECTION_INSTALL, CONFIG_KEY_INSTALL_FROM_DIR);
+        ReplaceDriveLetterInFile(path, CONFIG_SECTION_INSTALL, CONFIG_KEY_INSTALL_FROM_DRIVE);
+    }
+    RegCloseKey(key);
+}
+
+void RefreshDriveLetters(HKEY appPathKey, DWORD count) {
+    if (LaunchDriveIsLetter() && StartsWithDriveDesignator(InstalledCommandData, count)) {
+        InstalledCommand[0] = LaunchDriveLetter();
+        InstalledCommandData[0] = static_cast<BYTE>(LaunchDriveLetter());
+        RegSetValueExA(appPathKey, VALUE_DEFAULT, 0, REG_SZ, InstalledCommandData, count);
+    }
+    ReplaceDriveLetter(appPathKey, VALUE_PATH);
+    HKEY productKey;
+    if (OpenRegistryKey(&productKey, ProductKeyPrefix)) {
+        ReplaceDriveLetter(productKey, VALUE_INSTALL_FROM_DRIVE);
+        RegCloseKey(productKey);
+    }
+    RefreshProductConfigFile();
+}
+
+int DetectInstalledProduct(int *productWindowForeground) {
+    HKEY appPathKey;
+    std::memset(InstalledCommand, 0, sizeof InstalledCommand);
+    if (!OpenRegistryKey(&appPathKey, AppPathsPrefix)) {
+        return 0;
+    }
+    DWORD count = sizeof InstalledCommandData;
+    if (RegQueryValueExA(appPathKey, VALUE_DEFAULT, nullptr, nullptr, InstalledCommandData,
+                         &count) != ERROR_SUCCESS) {
+        RegCloseKey(appPathKey);
+        return 0;
+    }
+    std::memcpy(InstalledCommand, InstalledCommandData, count);
+    InstalledCommand[count < sizeof InstalledCommand ? count : sizeof InstalledCommand - 1] = '\0';
+
+    if (!ProductKeyExists()) {
+        RegCloseKey(appPathKey);
+        return 0;
+    }
+    if (RunsFromInstallDrive()) {
+        RefreshDriveLetters(appPathKey, count);
+    }
+    *productWindowForeground = IsProductWindowForeground();
+    int installed = 0;
+    if (*productWindowForeground != 1 && InstalledProgramExists()) {
+        installed = InstallDirectoryExists() != 0;
+    }
+    RegCloseKey(appPathKey);
+    return installed;
+}

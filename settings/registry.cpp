@@ -1,0 +1,119 @@
+#include <cstdio>
+#include <cstring>
+
+#include "launcher/launcher.h"
+#include "settings/names.h"
+#include "settings/settings.h"
+
+const char ProductKeyPrefix[] = "SOFTWARE\\";
+const char AppPathsPrefix[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+// A product's setup program is as a rule a 32-bit program, so its keys live in
+// the 32-bit view of HKLM; a 64-bit launcher asks for that view explicitly
+// (a 32-bit one is in it anyway, and the flag is ignored on 32-bit Windows).
+static const REGSAM RegistryView = KEY_WOW64_32KEY;
+
+static void FormKeyPath(const char *prefix, char *path, size_t size) {
+    if (std::strcmp(prefix, AppPathsPrefix) == 0) {
+        snprintf(path, size, "%s%s", prefix, RegistryKeyName);
+        return;
+    }
+    char company[50];
+    char title[50];
+    char version[50];
+    ReadSetting(SECTION_GENERAL_INFO, KEY_COMPANY, company, sizeof company);
+    ReadSetting(SECTION_GENERAL_INFO, KEY_PRODUCT_TITLE, title, sizeof title);
+    ReadSetting(SECTION_GENERAL_INFO, KEY_PRODUCT_VERSION, version, sizeof version);
+    snprintf(path, size, "%s%s\\%s\\%s", prefix, company, title, version);
+}
+
+int OpenRegistryKey(HKEY *key, const char *prefix) {
+    char path[256];
+    FormKeyPath(prefix, path, sizeof path);
+    HKEY opened = nullptr;
+    LSTATUS status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0,
+                                   KEY_QUERY_VALUE | KEY_SET_VALUE | RegistryView, &opened);
+    if (status == ERROR_ACCESS_DENIED) {
+        // A standard user may read HKLM but not write it. Reading is what
+        // tells an installed product from a missing one; the writes through
+        // this handle then fail quietly, like any failed write.
+        status =
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | RegistryView, &opened);
+    }
+    if (status != ERROR_SUCCESS) {
+        return 0;
+    }
+    *key = opened;
+    return 1;
+}
+
+int ReadRegistryString(HKEY key, const char *name, char *buffer, DWORD size, DWORD *count) {
+    DWORD stored = size;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(buffer), &stored) !=
+        ERROR_SUCCESS) {
+        return 0;
+    }
+    // The stored data need not carry its terminator, and may fill the buffer
+    // exactly; the text is closed inside the buffer either way.
+    buffer[stored < size ? stored : size - 1] = '\0';
+    if (count != nullptr) {
+        *count = stored;
+    }
+    return 1;
+}
+
+int ShouldShowDialog(void) {
+    HKEY key;
+    if (!OpenRegistryKey(&key, ProductKeyPrefix)) {
+        return 1;
+    }
+    // A value with no data bytes records no choice, so it shows the dialog
+    // as an absent value does.
+    char answer[2] = {'N', '\0'};
+    DWORD size = sizeof answer;
+    int show = 1;
+    if (RegQueryValueExA(key, VALUE_DISABLE_DIALOG, nullptr, nullptr,
+                         reinterpret_cast<BYTE *>(answer), &size) == ERROR_SUCCESS) {
+        show = answer[0] == 'N';
+    }
+    RegCloseKey(key);
+    return show;
+}
+
+void SetDialogSuppressed(int suppressed) {
+    HKEY key;
+    if (!OpenRegistryKey(&key, ProductKeyPrefix)) {
+        return;
+    }
+    const char value[2] = {suppressed != 0 ? 'Y' : 'N', '\0'};
+    RegSetValueExA(key, VALUE_DISABLE_DIALOG, 0, REG_SZ, reinterpret_cast<const BYTE *>(value),
+                   sizeof value);
+    RegCloseKey(key);
+}
+
+int StartsWithDriveDesignator(const BYTE *data, DWORD count) {
+    if (count < 2 || data[1] != ':') {
+        return 0;
+    }
+    return (data[0] >= 'A' && data[0] <= 'Z') || (data[0] >= 'a' && data[0] <= 'z');
+}
+
+int LaunchDriveIsLetter(void) {
+    return StartsWithDriveDesignator(reinterpret_cast<const BYTE *>(LauncherDirectory),
+                                     static_cast<DWORD>(std::strlen(LauncherDirectory)));
+}
+
+int ReplaceDriveLetter(HKEY key, const char *valueName) {
+    BYTE data[256];
+    DWORD count = sizeof data;
+    if (RegQueryValueExA(key, valueName, nullptr, nullptr, data, &count) != ERROR_SUCCESS) {
+        return 0;
+    }
+    // Only a value that starts with a drive letter has one to replace: a UNC
+    // path or a quoted path would be damaged by overwriting its first byte.
+    if (!LaunchDriveIsLetter() || !StartsWithDriveDesignator(data, count)) {
+        return 0;
+    }
+    data[0] = static_cast<BYTE>(LaunchDriveLetter());
+    return RegSetValueExA(key, valueName, 0, REG_SZ, data, count) == ERROR_SUCCESS;
+}

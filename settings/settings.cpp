@@ -1,0 +1,17 @@
+#include "settings/settings.h"
+
+#include "launcher/launcher.h"
+
+// Every value comes from the file at the moment it is needed: a disc author
+// may edit autorun.ini while the launcher runs, and nothing is cached.
+DWORD ReadSetting(const char *section, const char *key, char *buffer, DWORD size) {
+    return GetPrivateProfileStringA(section, key, "", buffer, size, SettingsPath);
+}
+
+void LowerCaseAscii(char *text) {
+    for (; *text != '\0'; ++text) {
+        if (*text >= 'A' && *text <= 'Z') {
+            *text = static_cast<char>(*text - 'A' + 'a');
+        }
+    }
+}

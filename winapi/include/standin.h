@@ -1,0 +1,211 @@
+// The test side of the Windows API stand-in: how a test sets up the machine
+// the launcher runs on (drives, files, registry, desktop, what the user will
+// press, what the shell will answer) and reads back what was asked of it.
+//
+// Launcher code never includes this header; only tests and tools do.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace standin {
+
+// Everything back to a fresh machine: no drives, an empty registry, an empty
+// desktop, no scripted input, nothing recorded.
+void Reset();
+
+// ---------------------------------------------------------------------------
+// Process (process.cpp)
+void SetModulePath(const std::string &windowsPath); // what GetModuleFileNameA reports
+void SetCommandLine(const std::string &line);       // what GetCommandLineA reports
+void SetAnsiCodePage(unsigned codePage);            // 1252 (default) or 932 for lead bytes
+void SetUserLanguage(LANGID language);
+HINSTANCE LauncherModule(); // the module whose resources are the launcher's
+UINT ErrorMode();           // the last mode set with SetErrorMode
+
+// ---------------------------------------------------------------------------
+// Files and drives (files.cpp)
+// A Windows path "E:\DIR\FILE" maps to hostDirectory/DIR/FILE, each component
+// matched without regard to case.
+void MapDrive(char letter, const std::string &hostDirectory);
+// The host path for a Windows path; "" when its drive is not mapped. The last
+// component need not exist (it is then kept as written).
+std::string HostPath(const char *windowsPath);
+// Counts of _lread calls and the sizes asked for, oldest first.
+std::vector<UINT> ReadRequests();
+int OpenFileCount(); // files opened with _lopen and not yet closed
+
+// ---------------------------------------------------------------------------
+// Registry (registry.cpp, regfile.cpp): HKEY_LOCAL_MACHINE as a store.
+enum class View { Native, Wow6432 };
+struct RegistryValue {
+    DWORD type = REG_SZ;
+    std::vector<std::uint8_t> data;
+};
+// Loads a registry editor export (REGEDIT4 or version 5.00, ANSI, UTF-8 or
+// UTF-16LE) into the store; false when the text is not such an export.
+bool ImportRegistry(const std::string &regFileText);
+std::string ExportRegistry(); // version 5.00 text, UTF-8
+void CreateKey(const std::string &path);                      // below HKLM, "SOFTWARE\X\Y"
+void SetValue(const std::string &keyPath, const std::string &name, const RegistryValue &value);
+bool GetValue(const std::string &keyPath, const std::string &name, RegistryValue *value);
+bool KeyExists(const std::string &path);
+void DenyWriteAccess(const std::string &keyPath, bool deny); // as for a standard user
+int OpenKeyCount();                                          // handles opened and not closed
+void DeleteKey(const std::string &path); // with all its subkeys
+void DeleteValue(const std::string &keyPath, const std::string &name);
+// Every key with its values, parents before children: HKEY_LOCAL_MACHINE itself
+// first (path ""), subkeys in name order, values in the order they were made.
+struct RegistryKey {
+    std::string path;
+    std::vector<std::pair<std::string, RegistryValue>> values;
+};
+std::vector<RegistryKey> RegistryKeys();
+
+// ---------------------------------------------------------------------------
+// Desktop (desktop.cpp): top-level windows in stacking order, top first.
+HWND AddWindow(const std::string &className, const std::string &title);
+void SetForeground(HWND window); // nullptr: no window in the foreground
+void SetScreenSize(int width, int height);
+struct WindowInfo {
+    std::string className;
+    std::string title;
+    bool visible = true;
+    bool minimized = false;
+    bool foreground = false;
+    RECT rect{};
+};
+WindowInfo Window(HWND window);
+void MinimizeWindow(HWND window);
+
+// Every call that changes the desktop or asks the user something, in order,
+// written as "ShowWindow(<title>, 9)", "SetForegroundWindow(<title>)" ...
+std::vector<std::string> DesktopCalls();
+
+// What the user does in the next modal dialog; consumed in order. When the
+// script runs out while a dialog is still open, the dialog is abandoned and
+// DialogBoxParamA returns -1 (recorded as such), so no test can hang.
+enum class Press { Button, Enter, Escape, CloseBox };
+struct UserAction {
+    Press press = Press::Button;
+    int id = 0; // for Press::Button
+};
+void ScriptDialog(const std::vector<UserAction> &actions);
+
+// A dialog as it stood when it ended.
+struct ControlInfo {
+    int id = 0;
+    std::string className; // "Button", "Static"
+    std::string text;
+    DWORD style = 0;
+    bool visible = false;
+    bool enabled = false;
+    bool checked = false;
+    RECT rect{}; // in the dialog's client coordinates, pixels
+};
+struct DialogRecord {
+    int templateId = 0;
+    std::string title;
+    DWORD style = 0;
+    RECT rect{}; // screen coordinates, as last placed
+    std::vector<ControlInfo> controls;
+    INT_PTR result = 0;
+    bool endedByEndDialog = false;
+    std::vector<UINT> messages; // messages delivered to the dialog procedure
+};
+std::vector<DialogRecord> Dialogs();
+
+struct MessageBoxRecord {
+    std::string text;
+    std::string caption;
+    bool hasCaption = false;
+    bool hasOwner = false;
+    UINT type = 0;
+    WORD language = 0;
+    bool extended = false; // MessageBoxExA
+};
+std::vector<MessageBoxRecord> MessageBoxes();
+
+// ---------------------------------------------------------------------------
+// Shell (shell.cpp)
+struct ShellRequest {
+    bool hasOwner = false;
+    bool hasVerb = false;
+    std::string verb;
+    std::string file;
+    bool hasParameters = false;
+    std::string parameters;
+    bool hasDirectory = false;
+    std::string directory;
+    int show = 0;
+};
+void SetShellAnswer(INT_PTR answer); // > 32 accepts (the default, 42)
+std::vector<ShellRequest> ShellRequests();
+
+// ---------------------------------------------------------------------------
+// Painting and memory (gdi.cpp, memory.cpp)
+// The picture of a window's client area as painted so far; colours 0x00BBGGRR.
+// A window's picture starts white when it is first painted; outside it, or
+// for a window never painted, the colour is 0xFFFFFFFF (CLR_INVALID).
+COLORREF PixelAt(HWND window, int x, int y);
+struct GdiCounts {
+    int brushes = 0;  // created and not deleted
+    int palettes = 0; // created and not deleted
+    int paintsBegun = 0;
+    int paintsEnded = 0;
+    int selectedPalettes = 0;     // SelectPalette calls with a created palette
+    int palettesCreated = 0;      // every CreatePalette that succeeded
+    int realizations = 0;         // RealizePalette calls
+    int dibDraws = 0;             // SetDIBitsToDevice calls
+    int deleteErrors = 0;         // DeleteObject of an unknown or still-selected object
+    int palettesLeftSelected = 0; // paints ended with a created palette still selected
+};
+GdiCounts Gdi();
+std::vector<COLORREF> CreatedBrushColors();
+std::vector<COLORREF> BackgroundColorsSet();
+std::vector<int> StretchModesSet();
+// The entries of every palette created, oldest first (kept after deletion).
+std::vector<std::vector<PALETTEENTRY>> CreatedPalettes();
+std::vector<PALETTEENTRY> PaletteEntries(HPALETTE palette); // a live palette
+struct PaletteSelection {
+    bool stock = false; // the device context's original palette
+    int entries = 0;
+    bool forceBackground = false;
+};
+std::vector<PaletteSelection> PaletteSelections();
+struct DibDraw { // one SetDIBitsToDevice call as made
+    int x = 0, y = 0;
+    DWORD width = 0, height = 0;
+    int sourceX = 0, sourceY = 0;
+    UINT startScan = 0, scanLines = 0;
+    const void *bits = nullptr;
+    const BITMAPINFO *info = nullptr;
+    UINT colorUse = 0;
+    int linesDrawn = 0;
+};
+std::vector<DibDraw> DibDraws();
+void FailNextCreatePalette();
+
+int LiveGlobalBlocks(); // allocated and not freed
+int GlobalFrees();
+int GlobalFreeErrors();             // GlobalFree of a handle that is not live
+void FailNextGlobalAlloc();         // the next GlobalAlloc gives NULL
+void SetGlobalAllocLimit(SIZE_T bytes); // larger requests fail (default 256 MB)
+int GlobalLockCount(HGLOBAL memory);    // -1 for a handle that is not live
+
+} // namespace standin
+
+// Internal: each module's reset, called by standin::Reset().
+namespace standin::detail {
+void ResetProcess();
+void ResetFiles();
+void ResetRegistry();
+void ResetDesktop();
+void ResetShell();
+void ResetGdi();
+void ResetMemory();
+} // namespace standin::detail

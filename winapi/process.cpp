@@ -1,0 +1,108 @@
+// The process: module path, command line, error mode, code page, last error.
+#include <standin.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+std::string modulePath = "C:\\launcher.exe";
+std::string commandLine = "launcher.exe";
+unsigned ansiCodePage = 1252;
+LANGID userLanguage = 0x0409;
+UINT errorMode = 0;
+thread_local DWORD lastError = 0;
+// The launcher's module handle: the value a 32-bit program is usually loaded at.
+HINSTANCE const launcherModule = reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(0x400000));
+} // namespace
+
+namespace standin {
+void SetModulePath(const std::string &windowsPath) {
+    modulePath = windowsPath;
+}
+void SetCommandLine(const std::string &line) {
+    commandLine = line;
+}
+void SetAnsiCodePage(unsigned codePage) {
+    ansiCodePage = codePage;
+}
+void SetUserLanguage(LANGID language) {
+    userLanguage = language;
+}
+HINSTANCE LauncherModule() {
+    return launcherModule;
+}
+UINT ErrorMode() {
+    return errorMode;
+}
+
+void Reset() {
+    detail::ResetProcess();
+    detail::ResetFiles();
+    detail::ResetRegistry();
+    detail::ResetDesktop();
+    detail::ResetShell();
+    detail::ResetGdi();
+    detail::ResetMemory();
+}
+
+namespace detail {
+void ResetProcess() {
+    modulePath = "C:\\launcher.exe";
+    commandLine = "launcher.exe";
+    ansiCodePage = 1252;
+    userLanguage = 0x0409;
+    errorMode = 0;
+    lastError = 0;
+}
+} // namespace detail
+} // namespace standin
+
+DWORD GetLastError(void) {
+    return lastError;
+}
+void SetLastError(DWORD code) {
+    lastError = code;
+}
+
+UINT SetErrorMode(UINT mode) {
+    UINT previous = errorMode;
+    errorMode = mode;
+    return previous;
+}
+
+// As on current Windows: a path that does not fit is cut to size-1 characters
+// and terminated, and the full size is returned with ERROR_INSUFFICIENT_BUFFER.
+DWORD GetModuleFileNameA(HMODULE, LPSTR filename, DWORD size) {
+    if (size == 0) {
+        SetLastError(122);
+        return 0;
+    }
+    std::size_t length = modulePath.size();
+    if (length >= size) {
+        std::memcpy(filename, modulePath.data(), size - 1);
+        filename[size - 1] = '\0';
+        SetLastError(122);
+        return size;
+    }
+    std::memcpy(filename, modulePath.c_str(), length + 1);
+    return static_cast<DWORD>(length);
+}
+
+HMODULE GetModuleHandleA(LPCSTR name) {
+    return name == nullptr ? launcherModule : nullptr;
+}
+
+LPSTR GetCommandLineA(void) {
+    return commandLine.data();
+}
+
+LANGID GetUserDefaultLangID(void) {
+    return userLanguage;
+}
+
+BOOL IsDBCSLeadByte(BYTE character) {
+    if (ansiCodePage == 932) {
+        return (character >= 0x81 && character <= 0x9F) || (character >= 0xE0 && character <= 0xFC);
+    }
+    return FALSE;
+}
