@@ -1,0 +1,460 @@
+// HKEY_LOCAL_MACHINE as an in-memory store, reached through the four registry
+// calls the launcher makes and through the test control surface.
+//
+// Keys are stored by their physical path, as a 64-bit Windows lays them out:
+// what a 32-bit program sees under SOFTWARE lives under SOFTWARE\Wow6432Node,
+// except the App Paths key, which both views share.
+#include <standin.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define STANDIN_REGISTRY_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) && !defined(STANDIN_REGISTRY_ASAN)
+#define STANDIN_REGISTRY_ASAN 1
+#endif
+#ifdef STANDIN_REGISTRY_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
+namespace {
+
+// Status codes the real calls give that the launcher never names.
+constexpr LSTATUS kErrorBadPathname = 161;
+constexpr LSTATUS kErrorNoAccess = 998;
+constexpr LSTATUS kErrorKeyDeleted = 1018;
+
+// Access bits beyond the two the launcher's header names.
+constexpr REGSAM kCreateSubKey = 0x0004;
+constexpr REGSAM kCreateLink = 0x0020;
+constexpr REGSAM kDelete = 0x00010000;
+constexpr REGSAM kWriteDac = 0x00040000;
+constexpr REGSAM kWriteOwner = 0x00080000;
+constexpr REGSAM kMaximumAllowed = 0x02000000;
+constexpr REGSAM kGenericAll = 0x10000000;
+constexpr REGSAM kGenericWrite = 0x40000000;
+constexpr REGSAM kGenericRead = 0x80000000;
+constexpr REGSAM kKeyAllAccess = 0x000F003F;
+constexpr REGSAM kWriteRights =
+    KEY_SET_VALUE | kCreateSubKey | kCreateLink | kDelete | kWriteDac | kWriteOwner;
+
+// Names compare as the registry compares them: without regard to case, for
+// the letters of the ANSI code page (1252) as well as A to Z.
+unsigned char FoldChar(unsigned char c) {
+    if (c >= 'a' && c <= 'z')
+        return static_cast<unsigned char>(c - 0x20);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
+        return static_cast<unsigned char>(c - 0x20);
+    switch (c) {
+    case 0x9A:
+        return 0x8A; // s caron
+    case 0x9C:
+        return 0x8C; // oe
+    case 0x9E:
+        return 0x8E; // z caron
+    case 0xFF:
+        return 0x9F; // y diaeresis
+    default:
+        return c;
+    }
+}
+
+std::string Fold(const std::string &text) {
+    std::string folded = text;
+    for (char &c : folded)
+        c = static_cast<char>(FoldChar(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+bool SameName(const std::string &a, const std::string &b) {
+    return Fold(a) == Fold(b);
+}
+
+struct Key {
+    std::string name;
+    std::map<std::string, std::unique_ptr<Key>> children; // by folded name
+    std::vector<std::pair<std::string, standin::RegistryValue>> values;
+};
+
+struct Handle {
+    std::vector<std::string> path; // physical components below HKLM
+    REGSAM granted = 0;
+};
+
+struct Store {
+    Key root;
+    std::set<std::string> denied; // folded physical paths
+    std::map<std::uintptr_t, Handle> handles;
+    std::uintptr_t nextHandle = 0x1000;
+};
+
+Store &TheStore() {
+    static Store store;
+    return store;
+}
+
+// Components of a path, separators collapsed: the registry skips repeated
+// and trailing backslashes, so "SOFTWARE\\\\" names SOFTWARE itself.
+std::vector<std::string> SplitPath(const std::string &path) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : path) {
+        if (c == '\\') {
+            if (!part.empty())
+                parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.empty())
+        parts.push_back(part);
+    return parts;
+}
+
+// Control-surface paths may be written with the root's name in front.
+std::vector<std::string> ControlPath(const std::string &path) {
+    std::vector<std::string> parts = SplitPath(path);
+    if (!parts.empty() && (SameName(parts[0], "HKEY_LOCAL_MACHINE") || SameName(parts[0], "HKLM")))
+        parts.erase(parts.begin());
+    return parts;
+}
+
+std::string JoinFolded(const std::vector<std::string> &parts, std::size_t count) {
+    std::string joined;
+    for (std::size_t i = 0; i < count && i < parts.size(); ++i) {
+        if (i)
+            joined += '\\';
+        joined += Fold(parts[i]);
+    }
+    return joined;
+}
+
+bool UnderSharedAppPaths(const std::vector<std::string> &parts) {
+    static const char *const kAppPaths[] = {"SOFTWARE", "MICROSOFT", "WINDOWS", "CURRENTVERSION",
+                                            "APP PATHS"};
+    if (parts.size() < 5)
+        return false;
+    for (std::size_t i = 0; i < 5; ++i)
+        if (Fold(parts[i]) != kAppPaths[i])
+            return false;
+    return true;
+}
+
+// Where a key of the 32-bit view really lives.
+std::vector<std::string> ThirtyTwoBitView(std::vector<std::string> parts) {
+    if (parts.empty() || Fold(parts[0]) != "SOFTWARE")
+        return parts;
+    if (parts.size() >= 2 && Fold(parts[1]) == "WOW6432NODE")
+        return parts;
+    if (UnderSharedAppPaths(parts))
+        return parts;
+    parts.insert(parts.begin() + 1, "Wow6432Node");
+    return parts;
+}
+
+Key *FindKey(const std::vector<std::string> &parts) {
+    Key *key = &TheStore().root;
+    for (const std::string &part : parts) {
+        auto it = key->children.find(Fold(part));
+        if (it == key->children.end())
+            return nullptr;
+        key = it->second.get();
+    }
+    return key;
+}
+
+Key *MakeKey(const std::vector<std::string> &parts) {
+    Key *key = &TheStore().root;
+    for (const std::string &part : parts) {
+        std::unique_ptr<Key> &child = key->children[Fold(part)];
+        if (!child) {
+            child = std::make_unique<Key>();
+            child->name = part;
+        }
+        key = child.get();
+    }
+    return key;
+}
+
+bool WriteDenied(const std::vector<std::string> &parts) {
+    const std::set<std::string> &denied = TheStore().denied;
+    for (std::size_t n = 0; n <= parts.size(); ++n)
+        if (denied.count(JoinFolded(parts, n)))
+            return true;
+    return false;
+}
+
+std::pair<std::string, standin::RegistryValue> *FindValue(Key *key, const char *name) {
+    const std::string wanted = Fold(name ? name : "");
+    for (auto &entry : key->values)
+        if (Fold(entry.first) == wanted)
+            return &entry;
+    return nullptr;
+}
+
+void StoreValue(Key *key, const std::string &name, const standin::RegistryValue &value) {
+    if (auto *existing = FindValue(key, name.c_str())) {
+        existing->second = value; // the name keeps the case it was made with
+        return;
+    }
+    key->values.emplace_back(name, value);
+}
+
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Generic rights and the maximum-allowed request, as the key's rights.
+REGSAM GrantedRights(REGSAM access, bool writeDenied) {
+    REGSAM rights = access & ~(KEY_WOW64_32KEY | KEY_WOW64_64KEY | kMaximumAllowed | kGenericRead |
+                               kGenericWrite | kGenericAll);
+    if (access & kGenericRead)
+        rights |= KEY_READ;
+    if (access & kGenericWrite)
+        rights |= KEY_WRITE;
+    if (access & kGenericAll)
+        rights |= kKeyAllAccess;
+    if (access & kMaximumAllowed)
+        rights |= writeDenied ? static_cast<REGSAM>(KEY_READ) : kKeyAllAccess;
+    return rights;
+}
+
+bool IsPredefinedKey(HKEY key) {
+    const auto value = reinterpret_cast<std::uintptr_t>(key);
+    return value >= 0x80000000u && value <= 0x80000006u;
+}
+
+// The handle's view of a key: HKLM itself may be used as a handle, with the
+// rights a caller has on the root.
+bool ResolveHandle(HKEY key, Handle *out) {
+    if (key == HKEY_LOCAL_MACHINE) {
+        out->path.clear();
+        out->granted = KEY_READ | (WriteDenied({}) ? 0 : kKeyAllAccess);
+        return true;
+    }
+    auto it = TheStore().handles.find(reinterpret_cast<std::uintptr_t>(key));
+    if (it == TheStore().handles.end())
+        return false;
+    *out = it->second;
+    return true;
+}
+
+// Windows adds the terminator a caller forgot to count when the byte after
+// the counted data is already zero; a caller who counts one byte less gets
+// exactly what it counted. Under the address sanitizer a byte the caller does
+// not own is not read, and counts as not zero.
+bool ByteAfterIsZero(const BYTE *byte) {
+#ifdef STANDIN_REGISTRY_ASAN
+    if (__asan_address_is_poisoned(byte))
+        return false;
+#endif
+    return *byte == 0;
+}
+
+} // namespace
+
+LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, HKEY *result) {
+    (void)options;
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    std::vector<std::string> parts;
+    if (key != HKEY_LOCAL_MACHINE) {
+        if (IsPredefinedKey(key))
+            return ERROR_INVALID_HANDLE; // only HKLM is modelled
+        Handle parent;
+        if (!ResolveHandle(key, &parent))
+            return ERROR_INVALID_HANDLE;
+        parts = parent.path;
+    }
+    const std::string sub = subKey ? subKey : "";
+    if (!sub.empty() && sub[0] == '\\')
+        return kErrorBadPathname; // a relative name cannot start at the root
+    for (std::string &part : SplitPath(sub))
+        parts.push_back(std::move(part));
+    if (access & KEY_WOW64_32KEY)
+        parts = ThirtyTwoBitView(std::move(parts));
+    if (!FindKey(parts))
+        return ERROR_FILE_NOT_FOUND;
+    const bool denied = WriteDenied(parts);
+    const REGSAM granted = GrantedRights(access, denied);
+    if (denied && (granted & kWriteRights))
+        return ERROR_ACCESS_DENIED;
+    Store &store = TheStore();
+    const std::uintptr_t id = store.nextHandle;
+    store.nextHandle += 4;
+    store.handles[id] = Handle{parts, granted};
+    *result = reinterpret_cast<HKEY>(id);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                         LPDWORD count) {
+    if (reserved || (data && !count))
+        return ERROR_INVALID_PARAMETER;
+    Handle handle;
+    if (!ResolveHandle(key, &handle))
+        return ERROR_INVALID_HANDLE;
+    if (!(handle.granted & KEY_QUERY_VALUE))
+        return ERROR_ACCESS_DENIED;
+    Key *stored = FindKey(handle.path);
+    if (!stored)
+        return kErrorKeyDeleted;
+    auto *entry = FindValue(stored, valueName);
+    if (!entry) {
+        if (count && !data)
+            *count = 0;
+        return ERROR_FILE_NOT_FOUND;
+    }
+    const standin::RegistryValue &value = entry->second;
+    const DWORD size = static_cast<DWORD>(value.data.size());
+    if (type)
+        *type = value.type;
+    if (!data) {
+        if (count)
+            *count = size;
+        return ERROR_SUCCESS;
+    }
+    if (*count < size) {
+        *count = size; // the buffer is left as it was
+        return ERROR_MORE_DATA;
+    }
+    if (size)
+        std::memcpy(data, value.data.data(), size);
+    // A string stored without its terminator still reads as a string when
+    // the buffer has room for one; the count keeps the stored size.
+    if (IsStringType(value.type) && size && value.data[size - 1] != 0 && *count > size)
+        data[size] = 0;
+    *count = size;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE *data,
+                       DWORD count) {
+    (void)reserved;
+    Handle handle;
+    if (!ResolveHandle(key, &handle))
+        return ERROR_INVALID_HANDLE;
+    if (!(handle.granted & KEY_SET_VALUE))
+        return ERROR_ACCESS_DENIED;
+    if (count && !data)
+        return kErrorNoAccess;
+    Key *stored = FindKey(handle.path);
+    if (!stored)
+        return kErrorKeyDeleted;
+    standin::RegistryValue value;
+    value.type = type;
+    if (count)
+        value.data.assign(data, data + count);
+    if (IsStringType(type) && count && data[count - 1] != 0 && ByteAfterIsZero(data + count))
+        value.data.push_back(0);
+    StoreValue(stored, valueName ? valueName : "", value);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegCloseKey(HKEY key) {
+    if (IsPredefinedKey(key))
+        return ERROR_SUCCESS; // predefined keys are never really opened
+    return TheStore().handles.erase(reinterpret_cast<std::uintptr_t>(key)) ? ERROR_SUCCESS
+                                                                           : ERROR_INVALID_HANDLE;
+}
+
+namespace standin {
+
+void CreateKey(const std::string &path) {
+    MakeKey(ControlPath(path));
+}
+
+void SetValue(const std::string &keyPath, const std::string &name, const RegistryValue &value) {
+    StoreValue(MakeKey(ControlPath(keyPath)), name, value);
+}
+
+bool GetValue(const std::string &keyPath, const std::string &name, RegistryValue *value) {
+    Key *key = FindKey(ControlPath(keyPath));
+    if (!key)
+        return false;
+    auto *entry = FindValue(key, name.c_str());
+    if (!entry)
+        return false;
+    if (value)
+        *value = entry->second;
+    return true;
+}
+
+bool KeyExists(const std::string &path) {
+    return FindKey(ControlPath(path)) != nullptr;
+}
+
+void DenyWriteAccess(const std::string &keyPath, bool deny) {
+    const std::vector<std::string> parts = ControlPath(keyPath);
+    const std::string folded = JoinFolded(parts, parts.size());
+    if (deny)
+        TheStore().denied.insert(folded);
+    else
+        TheStore().denied.erase(folded);
+}
+
+int OpenKeyCount() {
+    return static_cast<int>(TheStore().handles.size());
+}
+
+void DeleteKey(const std::string &path) {
+    std::vector<std::string> parts = ControlPath(path);
+    if (parts.empty())
+        return; // the root itself stays
+    const std::string last = Fold(parts.back());
+    parts.pop_back();
+    if (Key *parent = FindKey(parts))
+        parent->children.erase(last);
+}
+
+void DeleteValue(const std::string &keyPath, const std::string &name) {
+    Key *key = FindKey(ControlPath(keyPath));
+    if (!key)
+        return;
+    const std::string wanted = Fold(name);
+    for (auto it = key->values.begin(); it != key->values.end(); ++it) {
+        if (Fold(it->first) == wanted) {
+            key->values.erase(it);
+            return;
+        }
+    }
+}
+
+namespace {
+void CollectKeys(const Key &key, const std::string &path, std::vector<RegistryKey> *out) {
+    out->push_back(RegistryKey{path, key.values});
+    for (const auto &child : key.children)
+        CollectKeys(*child.second,
+                    path.empty() ? child.second->name : path + "\\" + child.second->name, out);
+}
+} // namespace
+
+std::vector<RegistryKey> RegistryKeys() {
+    std::vector<RegistryKey> keys;
+    CollectKeys(TheStore().root, "", &keys);
+    return keys;
+}
+
+namespace detail {
+void ResetRegistry() {
+    Store &store = TheStore();
+    store.root.children.clear();
+    store.root.values.clear();
+    store.denied.clear();
+    store.handles.clear(); // handle numbers keep counting, so stale handles stay invalid
+}
+} // namespace detail
+
+} // namespace standin
