@@ -9,7 +9,7 @@ char InstalledCommand[256];
 
 // The default value of the App Paths key exactly as stored, so the refresh
 // writes back every byte, even one the terminated copy above had to give up.
-static BYTE InstalledCommandData[256];
+static BYTE InstalledCommandData[256 + 1];
 
 static const char *const ExeExtensions[] = {".EXE", ".exe", ".Exe"};
 
@@ -127,6 +127,7 @@ void RefreshDriveLetters(HKEY appPathKey, DWORD count) {
     if (LaunchDriveIsLetter() && StartsWithDriveDesignator(InstalledCommandData, count)) {
         InstalledCommand[0] = LaunchDriveLetter();
         InstalledCommandData[0] = static_cast<BYTE>(LaunchDriveLetter());
+        KeepByteCount(InstalledCommandData, count);
         RegSetValueExA(appPathKey, VALUE_DEFAULT, 0, REG_SZ, InstalledCommandData, count);
     }
     ReplaceDriveLetter(appPathKey, VALUE_PATH);
@@ -144,7 +145,7 @@ int DetectInstalledProduct(int *productWindowForeground) {
     if (!OpenRegistryKey(&appPathKey, AppPathsPrefix)) {
         return 0;
     }
-    DWORD count = sizeof InstalledCommandData;
+    DWORD count = sizeof InstalledCommand;
     if (RegQueryValueExA(appPathKey, VALUE_DEFAULT, nullptr, nullptr, InstalledCommandData,
                          &count) != ERROR_SUCCESS) {
         RegCloseKey(appPathKey);

@@ -91,6 +91,12 @@ void SetDialogSuppressed(int suppressed) {
     RegCloseKey(key);
 }
 
+void KeepByteCount(BYTE *data, DWORD count) {
+    // The platform adds a terminator to string data that lacks one when the
+    // byte after the data is zero; a value stored without one keeps its count.
+    data[count] = 0xFF;
+}
+
 int StartsWithDriveDesignator(const BYTE *data, DWORD count) {
     if (count < 2 || data[1] != ':') {
         return 0;
@@ -104,11 +110,12 @@ int LaunchDriveIsLetter(void) {
 }
 
 int ReplaceDriveLetter(HKEY key, const char *valueName) {
-    BYTE data[256];
-    DWORD count = sizeof data;
+    BYTE data[256 + 1];
+    DWORD count = 256;
     if (RegQueryValueExA(key, valueName, nullptr, nullptr, data, &count) != ERROR_SUCCESS) {
         return 0;
     }
+    KeepByteCount(data, count);
     // Only a value that starts with a drive letter has one to replace: a UNC
     // path or a quoted path would be damaged by overwriting its first byte.
     if (!LaunchDriveIsLetter() || !StartsWithDriveDesignator(data, count)) {

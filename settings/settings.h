@@ -19,6 +19,9 @@ int ReadRegistryString(HKEY key, const char *name, char *buffer, DWORD size, DWO
 int ShouldShowDialog(void);
 void SetDialogSuppressed(int suppressed);
 int ReplaceDriveLetter(HKEY key, const char *valueName);
+// Marks the byte after data[count] (the buffer holds count + 1 bytes) so that
+// writing the data back as a string keeps exactly count bytes.
+void KeepByteCount(BYTE *data, DWORD count);
 // A drive designator is a letter A to Z or a to z followed by ":".
 int StartsWithDriveDesignator(const BYTE *data, DWORD count);
 // Non-zero when the launcher runs from a drive letter (not a network path).

@@ -1,6 +1,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <windows.h>
+
 #include <shellapi.h>
 
 #include "launcher/launcher.h"

@@ -7,6 +7,14 @@
 #include "settings/settings.h"
 #include "ui/ui.h"
 
+// The 16-bit colour query; today's headers no longer name it.
+#ifndef WM_CTLCOLOR
+#define WM_CTLCOLOR 0x0019
+#endif
+#ifndef CTLCOLOR_DLG
+#define CTLCOLOR_DLG 4
+#endif
+
 COLORREF DialogBackgroundColor;
 HBRUSH DialogBackgroundBrush;
 

@@ -1,0 +1,290 @@
+// The launch dialog over the stand-in: variants, the check box, the keys, the
+// placement, and what each ending leads to.
+#include <gtest/gtest.h>
+
+#include "scenario.h"
+#include "ui/ui.h"
+
+namespace {
+
+using standin::Press;
+
+const char *const Suppression = "Disable Autorun Dialog (Y/N)?";
+
+struct ControlExpectation {
+    int id;
+    const char *text;
+    bool visible;
+    bool enabled;
+    DWORD style;
+};
+
+struct VariantCase {
+    const char *twoButtons; // nullptr: no entry
+    bool installed;
+    int templateId;
+    std::vector<ControlExpectation> controls; // in template order
+};
+
+const char *const ShowNext = "Show this window next time you insert the CD.";
+
+TEST(LaunchDialog, VariantsFollowTheTwoInputs) {
+    const VariantCase cases[] = {
+        {nullptr,
+         false,
+         500,
+         {{3, "Run", true, false, 0x58000000},
+          {1, "Install", true, true, 0x50010001},
+          {2, "Close", true, true, 0x50010000},
+          {1008, "", false, true, 0x4000080E}}},
+        {"false",
+         true,
+         501,
+         {{3, "Run", true, true, 0x50010001},
+          {1, "Install", true, true, 0x50010000},
+          {2, "Close", true, true, 0x50010000},
+          {1008, "", false, true, 0x4000080E},
+          {1000, ShowNext, true, true, 0x50010003}}},
+        {"T",
+         false,
+         502,
+         {{1, "Install", true, true, 0x50010001},
+          {2, "Close", true, true, 0x50010000},
+          {1008, "", false, true, 0x4000080E}}},
+        {"tRuE",
+         true,
+         503,
+         {{3, "Run", true, true, 0x50010001},
+          {2, "Close", true, true, 0x50010000},
+          {1008, "", false, true, 0x4000080E},
+          {1000, ShowNext, true, true, 0x50010003}}},
+    };
+    for (const auto &c : cases) {
+        Scenario machine;
+        std::string settings = ExampleSettings;
+        if (c.twoButtons != nullptr) {
+            settings += std::string("[Dialog Items]\r\nUse Two Buttons=") + c.twoButtons + "\r\n";
+            // the example's own [Dialog Items] comes first; put the entry there
+            settings = ExampleSettings;
+            settings.insert(settings.find("caption=Example Product\r\n"),
+                            std::string("Use Two Buttons=") + c.twoButtons + "\r\n");
+        }
+        machine.Settings(settings);
+        if (c.installed) {
+            InstallExampleProduct(machine);
+        } else {
+            standin::CreateKey(ExampleProductKey);
+        }
+        standin::ScriptDialog({{Press::Button, 2}});
+        machine.Run("/s");
+        auto dialogs = standin::Dialogs();
+        ASSERT_EQ(dialogs.size(), 1u) << c.templateId;
+        const auto &d = dialogs[0];
+        EXPECT_EQ(d.templateId, c.templateId);
+        EXPECT_EQ(d.title, "Example Product");
+        EXPECT_EQ(d.style, 0x90C800C0u);
+        ASSERT_EQ(d.controls.size(), c.controls.size()) << c.templateId;
+        for (std::size_t i = 0; i < c.controls.size(); ++i) {
+            const auto &want = c.controls[i];
+            const auto &got = d.controls[i];
+            EXPECT_EQ(got.id, want.id) << c.templateId << " #" << i;
+            EXPECT_EQ(got.text, want.text) << c.templateId << " #" << i;
+            EXPECT_EQ(got.visible, want.visible) << c.templateId << " #" << i;
+            EXPECT_EQ(got.enabled, want.enabled) << c.templateId << " #" << i;
+            EXPECT_EQ(got.style, want.style) << c.templateId << " #" << i;
+            if (got.id == 1000) {
+                EXPECT_TRUE(got.checked) << "the dialog is to be shown next time";
+            }
+        }
+    }
+}
+
+TEST(LaunchDialog, TwoButtonEntryIsTrueOnlyForTOrTrue) {
+    struct Case {
+        const char *value;
+        int templateId;
+    } cases[] = {{"T", 502}, {"t", 502},  {"True", 502},  {"TRUE", 502}, {"yes", 500},
+                 {"1", 500}, {"tr", 500}, {"trues", 500}, {"", 500},     {" true ", 502}};
+    for (const auto &c : cases) {
+        Scenario machine;
+        machine.Settings(std::string("[Dialog Items]\r\nUse Two Buttons=") + c.value + "\r\n");
+        standin::ScriptDialog({{Press::Button, 2}});
+        machine.Run("/s");
+        ASSERT_EQ(standin::Dialogs().size(), 1u) << c.value;
+        EXPECT_EQ(standin::Dialogs()[0].templateId, c.templateId) << "'" << c.value << "'";
+    }
+}
+
+struct EndingCase {
+    const char *label;
+    bool installed;
+    const char *storedBefore; // nullptr: absent
+    std::vector<standin::UserAction> presses;
+    const char *storedAfter;
+    const char *started; // "" for nothing
+};
+
+class Ending : public ::testing::TestWithParam<EndingCase> {};
+
+TEST_P(Ending, StoresTheBoxAndActs) {
+    const EndingCase &c = GetParam();
+    Scenario machine;
+    machine.Settings(ExampleSettings);
+    if (c.installed) {
+        InstallExampleProduct(machine);
+    } else {
+        standin::CreateKey(ExampleProductKey);
+    }
+    if (c.storedBefore != nullptr) {
+        standin::SetValue(ExampleProductKey, Suppression, Sz(c.storedBefore));
+    }
+    standin::ScriptDialog(c.presses);
+    machine.Run("/s");
+    std::string expected = c.storedAfter;
+    if (expected != "<absent>") {
+        expected.push_back('\0');
+    }
+    EXPECT_EQ(StoredText(ExampleProductKey, Suppression), expected);
+    auto requests = standin::ShellRequests();
+    if (std::string(c.started).empty()) {
+        EXPECT_TRUE(requests.empty());
+    } else {
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].file, c.started);
+    }
+    ASSERT_EQ(standin::Dialogs().size(), 1u);
+    EXPECT_TRUE(standin::Dialogs()[0].endedByEndDialog);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, Ending,
+    ::testing::Values(
+        EndingCase{"Run with the box ticked",
+                   true,
+                   nullptr,
+                   {{Press::Button, 3}},
+                   "N",
+                   "C:\\Product\\PRODUCT.EXE"},
+        EndingCase{"Run with the box cleared",
+                   true,
+                   nullptr,
+                   {{Press::Button, 1000}, {Press::Button, 3}},
+                   "Y",
+                   "C:\\Product\\PRODUCT.EXE"},
+        EndingCase{"Install with the box cleared",
+                   true,
+                   "N",
+                   {{Press::Button, 1000}, {Press::Button, 1}},
+                   "Y",
+                   "E:\\SETUP\\SETUP.EXE"},
+        EndingCase{"Close with the box cleared",
+                   true,
+                   nullptr,
+                   {{Press::Button, 1000}, {Press::Button, 2}},
+                   "Y",
+                   ""},
+        EndingCase{"Close with the box ticked again",
+                   true,
+                   "Y",
+                   {{Press::Button, 1000}, {Press::Button, 2}},
+                   "N",
+                   ""},
+        EndingCase{"box starts cleared when suppressed", true, "Y", {{Press::Button, 2}}, "Y", ""},
+        EndingCase{"Escape acts as Close",
+                   true,
+                   nullptr,
+                   {{Press::Button, 1000}, {Press::Escape}},
+                   "Y",
+                   ""},
+        EndingCase{"close box acts as Close", true, nullptr, {{Press::CloseBox}}, "N", ""},
+        EndingCase{"Enter chooses Run in 501",
+                   true,
+                   nullptr,
+                   {{Press::Enter}},
+                   "N",
+                   "C:\\Product\\PRODUCT.EXE"},
+        EndingCase{"Enter chooses Install in 500",
+                   false,
+                   "Y",
+                   {{Press::Enter}},
+                   "N",
+                   "E:\\SETUP\\SETUP.EXE"},
+        EndingCase{"a disabled Run cannot be pressed",
+                   false,
+                   nullptr,
+                   {{Press::Button, 3}, {Press::Button, 2}},
+                   "N",
+                   ""},
+        EndingCase{"no check box in 500: every button stores N",
+                   false,
+                   "Y",
+                   {{Press::Button, 2}},
+                   "N",
+                   ""}),
+    [](const ::testing::TestParamInfo<EndingCase> &info) {
+        std::string name;
+        for (const char *p = info.param.label; *p != '\0'; ++p) {
+            name.push_back(isalnum(static_cast<unsigned char>(*p)) ? *p : '_');
+        }
+        return name;
+    });
+
+TEST(LaunchDialog, ClickingTheBoxAloneStoresNothing) {
+    Scenario machine;
+    machine.Settings(ExampleSettings);
+    InstallExampleProduct(machine);
+    standin::ScriptDialog({{Press::Button, 1000}, {Press::Button, 1000}, {Press::Button, 1000}});
+    machine.Run("/s"); // the script runs out: the dialog is abandoned
+    EXPECT_EQ(StoredText(ExampleProductKey, Suppression), "<absent>");
+}
+
+TEST(LaunchDialog, InstallStartsSetupWithItsArgumentLine) {
+    Scenario machine;
+    machine.Settings(ExampleSettings);
+    standin::ScriptDialog({{Press::Button, 1}});
+    machine.Run("");
+    auto requests = standin::ShellRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].file, "E:\\SETUP\\SETUP.EXE");
+    EXPECT_EQ(requests[0].parameters, "SETUP.EXE E:\\PRODUCT\\PRODUCT.EXE");
+    EXPECT_FALSE(requests[0].hasDirectory);
+    EXPECT_FALSE(requests[0].hasOwner);
+}
+
+TEST(LaunchDialog, IsCentredOnTheScreenAndKeptOnIt) {
+    struct Case {
+        int screenWidth, screenHeight;
+        int left, top; // expected window position
+    } cases[] = {
+        {1024, 768, -1, -1}, // centred: computed below from the window size
+        {200, 150, 0, 0},    // larger than the screen: near edges win
+    };
+    for (const auto &c : cases) {
+        Scenario machine;
+        standin::SetScreenSize(c.screenWidth, c.screenHeight);
+        standin::ScriptDialog({{Press::Button, 2}});
+        machine.Run("/s");
+        const auto &d = standin::Dialogs().at(0);
+        int width = d.rect.right - d.rect.left;
+        int height = d.rect.bottom - d.rect.top;
+        int left = c.left >= 0 ? c.left : (c.screenWidth - width) / 2;
+        int top = c.top >= 0 ? c.top : (c.screenHeight - height) / 2;
+        EXPECT_EQ(d.rect.left, left) << c.screenWidth;
+        EXPECT_EQ(d.rect.top, top) << c.screenWidth;
+    }
+}
+
+TEST(LaunchDialog, BackgroundBrushIsLightGreyAndReleasedOnce) {
+    Scenario machine;
+    standin::ScriptDialog({{Press::Button, 2}});
+    machine.Run("/s");
+    auto colors = standin::CreatedBrushColors();
+    ASSERT_EQ(colors.size(), 1u);
+    EXPECT_EQ(colors[0], RGB(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(standin::Gdi().brushes, 0) << "deleted when the dialog is destroyed";
+    auto messages = standin::Dialogs().at(0).messages;
+    EXPECT_EQ(messages.front(), static_cast<UINT>(WM_INITDIALOG));
+    EXPECT_EQ(messages.back(), static_cast<UINT>(WM_DESTROY));
+}
+
+} // namespace
