@@ -176,7 +176,8 @@ BYTE *LoadBitmapFile(const char *path) {
     }
     _lclose(file);
     DWORD headerSize = length >= 4 ? ReadDword(block) : 0;
-    if (headerSize < CoreHeaderSize || (headerSize > CoreHeaderSize && headerSize < 16) ||
+    if (headerSize < CoreHeaderSize ||
+        (headerSize > CoreHeaderSize && headerSize < InfoHeaderMinimum) ||
         !PictureFits(block, length)) {
         ReleaseBlock(block);
         return NULL;

@@ -509,7 +509,7 @@ TEST(MemoryTest, FailuresCanBeArranged) {
 
 // Writes the generated pictures into the directory that
 // LAUNCHER_BITMAP_CORPUS names: the seed corpus of the bitmap fuzzer.
-TEST_F(BitmapTest, CorpusWritesSeedPictures) {
+TEST(BitmapCorpus, WritesSeedPictures) {
     const char *directory = std::getenv("LAUNCHER_BITMAP_CORPUS");
     if (directory == nullptr || directory[0] == '\0') {
         GTEST_SKIP() << "LAUNCHER_BITMAP_CORPUS not set";
