@@ -1,5 +1,7 @@
 // The stand-in registry against the observed behaviour of the Windows calls:
 // each row names the fact it holds the stand-in to.
+#include "../golden/registry_cases.h"
+
 #include <standin.h>
 #include <windows.h>
 
@@ -45,136 +47,57 @@ protected:
 // ---------------------------------------------------------------------------
 // RegQueryValueExA
 
-struct QueryRow {
-    const char *label;
-    bool stored;                  // whether the value exists
-    standin::RegistryValue value; // what is stored
-    const char *name;             // the name queried
-    bool withBuffer;
-    DWORD bufferSize;
-    LSTATUS status;
-    DWORD count;  // the count afterwards
-    Bytes buffer; // bufferSize + 1 bytes afterwards (the last is the byte after)
-    DWORD type;   // the type afterwards (0xdeadbeef: left alone)
-    bool askType = true;
-};
-
 Bytes Filled(std::size_t size) {
     return Bytes(size, kMarker);
 }
 
-Bytes With(Bytes head, std::size_t size) {
-    head.resize(size, kMarker);
-    return head;
-}
+const Bytes kNine = B("C:\\Progra", 9); // nine bytes, no terminator
 
-class RegistryQuery : public RegistryTest, public ::testing::WithParamInterface<QueryRow> {};
+// The rows recorded from the platform (tests/wine holds it to the same table).
+class RegistryQuery : public RegistryTest,
+                      public ::testing::WithParamInterface<golden::RegQueryCase> {};
 
 TEST_P(RegistryQuery, Row) {
-    const QueryRow &row = GetParam();
+    const golden::RegQueryCase &row = GetParam();
     standin::CreateKey(kKey);
-    if (row.stored)
-        standin::SetValue(kKey, "Value", row.value);
+    if (row.storedType != golden::kMissing)
+        standin::SetValue(kKey, "Value",
+                          Val(row.storedType, B(row.stored.data, row.stored.length)));
     HKEY key = Open(kKey, KEY_QUERY_VALUE);
     Bytes buffer = Filled(row.bufferSize + 1);
-    DWORD type = 0xdeadbeef;
+    DWORD type = golden::kUnchanged;
     DWORD count = row.withBuffer ? row.bufferSize : 77;
     const LSTATUS status = RegQueryValueExA(key, row.name, nullptr, row.askType ? &type : nullptr,
                                             row.withBuffer ? buffer.data() : nullptr, &count);
     EXPECT_EQ(row.status, status);
     EXPECT_EQ(row.count, count);
     EXPECT_EQ(row.type, type);
-    if (row.withBuffer)
-        EXPECT_EQ(row.buffer, buffer);
+    if (row.withBuffer) {
+        Bytes expected = B(row.written.data, row.written.length);
+        expected.resize(buffer.size(), kMarker);
+        EXPECT_EQ(expected, buffer);
+    }
     RegCloseKey(key);
 }
 
-const Bytes kNine = B("C:\\Progra", 9); // nine bytes, no terminator
+INSTANTIATE_TEST_SUITE_P(Facts, RegistryQuery, ::testing::ValuesIn(golden::kRegQueryCases),
+                         [](const ::testing::TestParamInfo<golden::RegQueryCase> &info) {
+                             return std::string(info.param.label);
+                         });
 
-INSTANTIATE_TEST_SUITE_P(
-    Facts, RegistryQuery,
-    ::testing::Values(
-        QueryRow{"R1_NoBufferGivesSizeAndType",
-                 true,
-                 Val(REG_SZ, B("hello", 6)),
-                 "Value",
-                 false,
-                 0,
-                 ERROR_SUCCESS,
-                 6,
-                 {},
-                 REG_SZ},
-        QueryRow{"R2_MissingNoBufferCountZero",
-                 false,
-                 {},
-                 "Value",
-                 false,
-                 0,
-                 ERROR_FILE_NOT_FOUND,
-                 0,
-                 {},
-                 0xdeadbeef},
-        QueryRow{"R3_MissingWithBufferCountKept",
-                 false,
-                 {},
-                 "Value",
-                 true,
-                 8,
-                 ERROR_FILE_NOT_FOUND,
-                 8,
-                 Filled(9),
-                 0xdeadbeef},
-        QueryRow{"R7_UnterminatedExactFit", true, Val(REG_SZ, kNine), "Value", true, 9,
-                 ERROR_SUCCESS, 9, With(kNine, 10), REG_SZ},
-        QueryRow{"R8_UnterminatedRoomForTerminator", true, Val(REG_SZ, kNine), "Value", true, 10,
-                 ERROR_SUCCESS, 9, With(B("C:\\Progra", 10), 11), REG_SZ},
-        QueryRow{"R8_ExpandStringTerminated", true, Val(REG_EXPAND_SZ, kNine), "Value", true, 12,
-                 ERROR_SUCCESS, 9, With(B("C:\\Progra", 10), 13), REG_EXPAND_SZ},
-        QueryRow{"R8_MultiStringTerminated", true, Val(REG_MULTI_SZ, kNine), "Value", true, 10,
-                 ERROR_SUCCESS, 9, With(B("C:\\Progra", 10), 11), REG_MULTI_SZ},
-        QueryRow{"R8_BinaryNeverTerminated", true, Val(REG_BINARY, kNine), "Value", true, 10,
-                 ERROR_SUCCESS, 9, With(kNine, 11), REG_BINARY},
-        QueryRow{"R8_TerminatedStringNoExtraWrite", true, Val(REG_SZ, B("ab", 3)), "Value", true, 5,
-                 ERROR_SUCCESS, 3, With(B("ab", 3), 6), REG_SZ},
-        QueryRow{"R9_EmptyStringLeavesBuffer", true, Val(REG_SZ, {}), "Value", true, 4,
-                 ERROR_SUCCESS, 0, Filled(5), REG_SZ},
-        QueryRow{"R10_EmbeddedZerosWhole", true, Val(REG_BINARY, B("a\0b\0\0c", 6)), "Value", true,
-                 6, ERROR_SUCCESS, 6, With(B("a\0b\0\0c", 6), 7), REG_BINARY},
-        QueryRow{"R10_StringWithEmbeddedZero", true, Val(REG_SZ, B("a\0b", 4)), "Value", true, 4,
-                 ERROR_SUCCESS, 4, With(B("a\0b", 4), 5), REG_SZ},
-        QueryRow{"R11_TooSmallMoreData", true, Val(REG_SZ, B("hello", 6)), "Value", true, 5,
-                 ERROR_MORE_DATA, 6, Filled(6), REG_SZ},
-        QueryRow{"R11_ThreeBytesIntoTwo", true, Val(REG_SZ, B("YY", 3)), "Value", true, 2,
-                 ERROR_MORE_DATA, 3, Filled(3), REG_SZ},
-        QueryRow{"R11_ExactFit", true, Val(REG_SZ, B("Y", 2)), "Value", true, 2, ERROR_SUCCESS, 2,
-                 With(B("Y", 2), 3), REG_SZ},
-        QueryRow{"R11_ZeroSizeBufferForData", true, Val(REG_DWORD, B("\x2a\0\0", 4)), "Value", true,
-                 0, ERROR_MORE_DATA, 4, Filled(1), REG_DWORD},
-        QueryRow{"NameWithoutRegardToCase", true, Val(REG_SZ, B("x", 2)), "VALUE", true, 4,
-                 ERROR_SUCCESS, 2, With(B("x", 2), 5), REG_SZ},
-        QueryRow{"R13_DefaultUnsetEmptyName",
-                 false,
-                 {},
-                 "",
-                 true,
-                 4,
-                 ERROR_FILE_NOT_FOUND,
-                 4,
-                 Filled(5),
-                 0xdeadbeef},
-        QueryRow{"R13_DefaultUnsetNullName",
-                 false,
-                 {},
-                 nullptr,
-                 false,
-                 0,
-                 ERROR_FILE_NOT_FOUND,
-                 0,
-                 {},
-                 0xdeadbeef},
-        QueryRow{"R15_NoTypePointer", true, Val(REG_SZ, B("D:\\", 4)), "Value", true, 8,
-                 ERROR_SUCCESS, 4, With(B("D:\\", 4), 9), 0xdeadbeef, false}),
-    [](const ::testing::TestParamInfo<QueryRow> &info) { return std::string(info.param.label); });
+TEST_F(RegistryTest, R8_MultiStringTerminatedLikeOtherStrings) {
+    standin::SetValue(kKey, "Value", Val(REG_MULTI_SZ, kNine));
+    HKEY key = Open(kKey, KEY_QUERY_VALUE);
+    Bytes buffer = Filled(11);
+    DWORD count = 10;
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegQueryValueExA(key, "Value", nullptr, nullptr, buffer.data(), &count));
+    EXPECT_EQ(9u, count);
+    Bytes expected = B("C:\\Progra", 10);
+    expected.push_back(kMarker);
+    EXPECT_EQ(expected, buffer);
+    RegCloseKey(key);
+}
 
 TEST_F(RegistryTest, R13_DefaultValueByNullOrEmptyName) {
     standin::SetValue(kKey, "", Val(REG_SZ, B("C:\\App\\app.exe", 15)));
@@ -223,48 +146,31 @@ TEST_F(RegistryTest, QueryMisuse) {
 // ---------------------------------------------------------------------------
 // RegSetValueExA
 
-TEST_F(RegistryTest, SetValueStoresFacts) {
-    const char text[] = "hello";
-    struct Row {
-        const char *label;
-        DWORD type;
-        DWORD count;
-        Bytes stored;
-    } rows[] = {
-        {"R5_TerminatorAddedWhenUncounted", REG_SZ, 5, B("hello", 6)},
-        {"R5_ExpandStringLikewise", REG_EXPAND_SZ, 5, B("hello", 6)},
-        {"R5_MultiStringLikewise", REG_MULTI_SZ, 5, B("hello", 6)},
-        {"R6_CountShortOfLastCharacter", REG_SZ, 4, B("hell", 4)},
-        {"TerminatorCounted", REG_SZ, 6, B("hello", 6)},
-        {"BinaryNeverExtended", REG_BINARY, 5, B("hello", 5)},
-        {"R9_EmptyString", REG_SZ, 0, {}},
-    };
-    for (const Row &row : rows) {
-        standin::detail::ResetRegistry();
-        standin::CreateKey(kKey);
-        HKEY key = Open(kKey);
-        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "V", 0, row.type,
-                                                reinterpret_cast<const BYTE *>(text), row.count))
-            << row.label;
-        standin::RegistryValue stored;
-        ASSERT_TRUE(standin::GetValue(kKey, "V", &stored)) << row.label;
-        EXPECT_EQ(row.type, stored.type) << row.label;
-        EXPECT_EQ(row.stored, stored.data) << row.label;
-        RegCloseKey(key);
-    }
-}
+class RegistrySet : public RegistryTest,
+                    public ::testing::WithParamInterface<golden::RegSetCase> {};
 
-TEST_F(RegistryTest, R5_UncountedTerminatorNoLongerFitsStrlenBuffer) {
+TEST_P(RegistrySet, Row) {
+    const golden::RegSetCase &row = GetParam();
+    const char text[] = "hello";
     standin::CreateKey(kKey);
     HKEY key = Open(kKey);
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegSetValueExA(key, "V", 0, REG_SZ, reinterpret_cast<const BYTE *>("hello"), 5));
-    BYTE buffer[5];
-    DWORD count = 5;
-    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExA(key, "V", nullptr, nullptr, buffer, &count));
-    EXPECT_EQ(6u, count);
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "V", 0, row.type,
+                                            reinterpret_cast<const BYTE *>(text), row.count));
+    standin::RegistryValue stored;
+    ASSERT_TRUE(standin::GetValue(kKey, "V", &stored));
+    EXPECT_EQ(row.type, stored.type);
+    EXPECT_EQ(B(text, row.storedSize), stored.data);
+    BYTE buffer[8];
+    DWORD count = row.querySize;
+    EXPECT_EQ(row.queryStatus, RegQueryValueExA(key, "V", nullptr, nullptr, buffer, &count));
+    EXPECT_EQ(row.storedSize, count);
     RegCloseKey(key);
 }
+
+INSTANTIATE_TEST_SUITE_P(Facts, RegistrySet, ::testing::ValuesIn(golden::kRegSetCases),
+                         [](const ::testing::TestParamInfo<golden::RegSetCase> &info) {
+                             return std::string(info.param.label);
+                         });
 
 TEST_F(RegistryTest, SetThenQueryRoundTripAtEveryBufferSize) {
     // The drive-letter refresh reads a value and writes it back with the
