@@ -5,7 +5,8 @@
 # tests: no Mono/Gecko prompts, no crash dialog, and unmanaged windows so that
 # destroying a captioned window does not wait for a window manager.
 set -euo pipefail
-prefix=$1
+# Wine wants an absolute prefix path.
+prefix=$(realpath -m "$1")
 shift
 export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -22,7 +23,8 @@ if [ -z "${DISPLAY:-}" ]; then
     (
         flock 9
         if ! xdpyinfo >/dev/null 2>&1 && ! [ -S /tmp/.X11-unix/X$display ]; then
-            Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+            # The server must not inherit the lock, or it would hold it for good.
+            Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 9>&- &
             for _ in $(seq 1 100); do
                 [ -S /tmp/.X11-unix/X$display ] && break
                 sleep 0.1
@@ -34,9 +36,10 @@ fi
 (
     flock 9
     if [ ! -f "$prefix/system.reg" ]; then
-        "$wine" wineboot -u >/dev/null 2>&1 || true
-        "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-        "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        # Nothing started here may keep the lock (wineserver outlives the script).
+        "$wine" wineboot -u >/dev/null 2>&1 9>&- || true
+        "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 9>&-
+        "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 9>&-
         "$(dirname "$wine")/wineserver" -w 2>/dev/null || true
     fi
 ) 9>"$prefix.lock"
