@@ -313,6 +313,8 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD t
         return kErrorKeyDeleted;
     auto *entry = FindValue(stored, valueName);
     if (!entry) {
+        if (type)
+            *type = REG_NONE;
         if (count && !data)
             *count = 0;
         return ERROR_FILE_NOT_FOUND;

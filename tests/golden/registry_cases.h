@@ -16,8 +16,9 @@ struct RegBytes {
 // The literal without its own final NUL: RegData("ab") is the two bytes "ab".
 #define GOLDEN_REG(literal) (golden::RegBytes{literal, sizeof(literal) - 1})
 
-constexpr DWORD kUnchanged = 0xdeadbeef; // a type or count the call must leave alone
-constexpr DWORD kMissing = 0xffffffff;   // as a stored type: the value does not exist
+constexpr DWORD kUnchanged = 0xdeadbeef; // a type the call must leave alone
+// A missing value reports the type REG_NONE when the type is asked for.
+constexpr DWORD kMissing = 0xffffffff; // as a stored type: the value does not exist
 
 // The value "Value" is stored with exactly these bytes (set so that no
 // terminator is added), then queried. The buffer, bufferSize + 1 bytes, is
@@ -57,7 +58,7 @@ inline const RegQueryCase kRegQueryCases[] = {
      true,
      ERROR_FILE_NOT_FOUND,
      0,
-     kUnchanged,
+     REG_NONE,
      {}},
     {"R3_MissingWithBufferCountKept",
      kMissing,
@@ -68,7 +69,7 @@ inline const RegQueryCase kRegQueryCases[] = {
      true,
      ERROR_FILE_NOT_FOUND,
      8,
-     kUnchanged,
+     REG_NONE,
      {}},
     {"R7_UnterminatedExactFit", REG_SZ, GOLDEN_REG("C:\\Progra"), "Value", true, 9, true,
      ERROR_SUCCESS, 9, REG_SZ, GOLDEN_REG("C:\\Progra")},
@@ -141,7 +142,7 @@ inline const RegQueryCase kRegQueryCases[] = {
      true,
      ERROR_FILE_NOT_FOUND,
      4,
-     kUnchanged,
+     REG_NONE,
      {}},
     {"R13_DefaultUnsetNullName",
      REG_SZ,
@@ -152,7 +153,7 @@ inline const RegQueryCase kRegQueryCases[] = {
      true,
      ERROR_FILE_NOT_FOUND,
      0,
-     kUnchanged,
+     REG_NONE,
      {}},
     {"R15_NoTypePointer", REG_SZ, GOLDEN_REG("D:\\\0"), "Value", true, 8, false, ERROR_SUCCESS, 4,
      kUnchanged, GOLDEN_REG("D:\\\0")},
