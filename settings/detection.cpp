@@ -82,8 +82,11 @@ int RunsFromInstallDrive(void) {
 }
 
 int ReplaceDriveLetterInFile(const char *path, const char *section, const char *key) {
-    char entry[256];
-    if (GetPrivateProfileStringA(section, key, "", entry, sizeof entry, path) == 0) {
+    // One byte more than the longest entry handled tells a 255-character entry
+    // from a longer one, which is left alone rather than written back cut.
+    char entry[256 + 1];
+    DWORD length = GetPrivateProfileStringA(section, key, "", entry, sizeof entry, path);
+    if (length == 0 || length > 255) {
         return 0;
     }
     if (!LaunchDriveIsLetter() ||

@@ -269,6 +269,18 @@ TEST_F(Refresh, ConfigFileEntriesMissingOrEmptyAreNotCreated) {
     EXPECT_EQ(machine.ReadFile("C:\\Product\\PRODUCT.CFG"), "[install]\r\nInstallFromDir=\r\n");
 }
 
+TEST_F(Refresh, ConfigEntriesLongerThan255AreLeftWhole) {
+    std::string longest = "D:" + std::string(253, 'x');
+    std::string longer = "D:" + std::string(254, 'y');
+    std::string file = "[directories]\r\nInstallFromDir=" + longest +
+                       "\r\n[install]\r\nInstallFromDir=" + longer + "\r\n";
+    machine.WriteFile("C:\\Product\\PRODUCT.CFG", file);
+    machine.Run("/b");
+    std::string expected = file;
+    expected[expected.find("D:")] = 'E';
+    EXPECT_EQ(machine.ReadFile("C:\\Product\\PRODUCT.CFG"), expected);
+}
+
 TEST_F(Refresh, NoConfigFileIsCreated) {
     std::filesystem::remove(machine.Root() / "c" / "Product" / "PRODUCT.CFG");
     machine.Run("/b");

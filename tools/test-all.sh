@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds all three builds and runs every test: the native suite over the
+# stand-in, the Windows tests and the end-to-end suite under Wine, and the
+# robustness checks (sanitizers, short fuzz runs, static analysis, PE checks).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+summary=()
+run_ctest() {
+    local preset=$1 log rc
+    log=$(mktemp)
+    set +e
+    ctest --preset "$preset" 2>&1 | tee "$log"
+    rc=${PIPESTATUS[0]}
+    set -e
+    summary+=("$preset: $(grep -E 'tests passed|tests failed' "$log" | tail -1)")
+    rm -f "$log"
+    return "$rc"
+}
+
+echo "== native build and tests (Linux, over the Windows API stand-in)"
+cmake --preset native >/dev/null
+cmake --build --preset native
+run_ctest native
+
+echo "== windows-x86 build (the build a disc ships)"
+cmake --preset windows-x86 >/dev/null
+cmake --build --preset windows-x86
+
+echo "== windows-x64 build and tests under Wine"
+cmake --preset windows-x64 >/dev/null
+cmake --build --preset windows-x64
+run_ctest windows-x64
+
+if [ -x tools/robustness-ci.sh ]; then
+    echo "== robustness: sanitizers, fuzzers, static analysis, PE checks"
+    tools/robustness-ci.sh
+fi
+
+echo
+echo "== summary"
+printf '%s\n' "${summary[@]}"
+ls -l build/windows-x64/launcher.exe build/windows-x86/launcher.exe | awk '{print $5, $9}'
