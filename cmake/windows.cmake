@@ -43,3 +43,34 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     add_test(NAME wine_tests COMMAND wine_tests)
     set_tests_properties(wine_tests PROPERTIES TIMEOUT 600)
 endif()
+
+# ---------------------------------------------------------------------------
+# End-to-end suite: the real launcher.exe on a disc mapped to drive D: in a
+# private Wine prefix, driven from outside as a user would (tests/e2e), with a
+# probe program standing in for the installed program and for setup.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    add_executable(probe WIN32 tests/e2e/probe/probe.cpp)
+    target_compile_options(probe PRIVATE ${LAUNCHER_WARNINGS})
+    target_link_options(probe PRIVATE -static -mwindows -s)
+    set_target_properties(probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+    file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+    add_executable(e2e_tests ${E2E_TEST_SOURCES})
+    target_compile_definitions(e2e_tests PRIVATE _WIN32_WINNT=0x0601)
+    target_link_libraries(e2e_tests PRIVATE gtest gtest_main advapi32 user32 gdi32 kernel32)
+    target_link_options(e2e_tests PRIVATE -static)
+    add_dependencies(e2e_tests launcher probe)
+
+    set(E2E_PREFIX ${CMAKE_BINARY_DIR}/e2e-prefix)
+    set(E2E_DISC ${CMAKE_BINARY_DIR}/e2e/disc)
+    set_target_properties(e2e_tests PROPERTIES CROSSCOMPILING_EMULATOR
+                          "${CMAKE_SOURCE_DIR}/tools/wine-run.sh;${E2E_PREFIX}")
+    add_test(NAME e2e_prepare COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/prepare.sh ${E2E_PREFIX}
+             ${E2E_DISC})
+    set_tests_properties(e2e_prepare PROPERTIES FIXTURES_SETUP e2e_disc TIMEOUT 300)
+    add_test(NAME e2e_tests COMMAND e2e_tests)
+    set_tests_properties(e2e_tests PROPERTIES
+        FIXTURES_REQUIRED e2e_disc
+        TIMEOUT 900
+        ENVIRONMENT "E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>")
+endif()

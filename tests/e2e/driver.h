@@ -1,0 +1,122 @@
+// The end-to-end driver: it prepares a disc and the registry as a setup
+// program leaves them, starts the real launcher, and acts on its windows as a
+// user would, from outside the launcher's process. Every wait polls a
+// condition against a deadline.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// The disc is a folder that the suite's set-up maps to drive D: (and the same
+// folder to E:, for a disc whose drive letter has changed).
+inline constexpr char kDisc[] = "D:\\";
+inline constexpr char kCompany[] = "E2E Company";
+inline constexpr char kTitle[] = "E2E Product";
+inline constexpr char kVersion[] = "1.0";
+inline constexpr char kCaption[] = "E2E Product Launcher";
+inline constexpr char kProductKey[] = "SOFTWARE\\E2E Company\\E2E Product\\1.0";
+inline constexpr char kAppPathKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\PRODUCT.EXE";
+inline constexpr char kSuppressionValue[] = "Disable Autorun Dialog (Y/N)?";
+
+// How long a window, a process end or a probe line may take to appear. The
+// first start of a program in a fresh Wine server is the slow one.
+inline constexpr DWORD kAppearMs = 20000;
+// How long a window that must stay (or a start that must not happen) is watched.
+inline constexpr DWORD kQuietMs = 600;
+
+// The settings file, with the entries a scenario changes.
+struct Settings {
+    std::string caption = kCaption;
+    std::string useTwoButtons;
+    std::string executableFile = "PRODUCT\\PRODUCT.EXE";
+    std::string workingDir = "$Install_FromDrive$\\PRODUCT";
+    std::string alternateAction;
+    std::string setupPath = "SETUP\\SETUP.EXE";
+    std::string passToSetup = "PRODUCT\\PRODUCT.EXE";
+    std::string bitmap;
+};
+std::string RenderSettings(const Settings &settings);
+
+// A Unix path as the Windows programs see it through drive Z:.
+std::string WindowsPathOf(const char *unixPath);
+// The launcher and probe built alongside the suite (from the environment).
+std::string LauncherExe();
+std::string ProbeExe();
+
+void WriteTextFile(const std::string &path, const std::string &content);
+bool FileExists(const std::string &path);
+// Copies a file, creating the directories on its way.
+bool CopyInto(const std::string &from, const std::string &to);
+
+// The product's registry keys, in the 32-bit view where setup programs leave them.
+void DeleteProductKeys();
+void CreateProductKey(const std::string &installToDirectory);
+void CreateAppPathKey(const std::string &command, const std::string &path);
+void SetSuppression(const char *data, DWORD bytes);
+// The stored suppression value's bytes and type; false when it is absent.
+bool ReadValue(const char *key, const char *name, std::string *bytes, DWORD *type);
+
+struct Launcher {
+    HANDLE process = nullptr;
+    DWORD id = 0;
+};
+// Starts the launcher with the given command line, in C:\ so that a started
+// program that inherits the directory can be told apart.
+Launcher StartLauncher(const std::string &commandLine);
+// Waits for the process to end; true with its exit code when it did.
+bool WaitForExit(const Launcher &launcher, DWORD ms, DWORD *exitCode);
+void EndLauncher(Launcher *launcher);
+
+// A visible top-level window of the process with the class (or any class when
+// null) and the caption.
+HWND WaitForWindow(DWORD processId, const char *className, const char *caption, DWORD ms);
+HWND FindTopLevel(DWORD processId, const char *className, const char *caption);
+int CountWindowsTitled(const char *caption);
+bool WaitUntilGone(HWND window, DWORD ms);
+// True when the window is still there after the whole quiet period.
+bool StaysOpen(HWND window, DWORD ms);
+std::string TextOf(HWND window);
+
+// The state of a launch dialog control as the user sees it.
+struct Control {
+    bool exists = false;
+    std::string text;
+    bool enabled = false;
+    bool visible = false;
+    bool isDefault = false;
+    bool checked = false;
+};
+Control ReadControl(HWND dialog, int id);
+
+void Click(HWND dialog, int id);
+void ClickSync(HWND dialog, int id);
+// Enter or Esc as the keyboard gives it: to the control with the focus, or
+// to the dialog when nothing has it.
+void PressKey(HWND dialog, UINT virtualKey);
+void PressCloseBox(HWND window);
+
+// A message box of the process: its static text, and dismissing it with OK.
+std::string MessageBoxText(HWND box);
+void DismissMessageBox(HWND box);
+
+// The probe's log: one line per started program.
+struct ProbeStart {
+    std::string commandLine;
+    std::string directory;
+};
+std::string ProbeLog();
+void ResetProbeLog();
+std::vector<ProbeStart> ReadProbeLog();
+std::vector<ProbeStart> WaitForProbeStarts(size_t count, DWORD ms);
+// True when no probe copy is running any more (so the log is complete).
+bool WaitForProbesToEnd(DWORD ms);
+
+// Saves the screen area of the window as a 24-bit BMP.
+bool CaptureWindow(HWND window, const std::string &path);
+
+} // namespace e2e

@@ -1,0 +1,93 @@
+// Each scenario owns its state: it lays out the disc, seeds the registry as a
+// setup program leaves it, and removes both again, so rows can run in any order.
+#pragma once
+
+#include "driver.h"
+
+#include <gtest/gtest.h>
+
+namespace e2e {
+
+class LauncherScenario : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(FindTopLevel(0, nullptr, kCaption), nullptr);
+        SetEnvironmentVariableA("LAUNCHER_PROBE_LOG", ProbeLog().c_str());
+        ASSERT_TRUE(WaitForProbesToEnd(kAppearMs)) << "a probe from an earlier scenario still runs";
+        ResetProbeLog();
+        DeleteProductKeys();
+        ASSERT_TRUE(FileExists("D:\\")) << "drive D: is not mapped to the disc folder";
+        ASSERT_TRUE(CopyInto(LauncherExe(), "D:\\LAUNCH.EXE")) << LauncherExe();
+        for (const char *name : {"D:\\PRODUCT\\PRODUCT.EXE", "D:\\SETUP\\SETUP.EXE",
+                                 "D:\\Program Dir\\My Product.EXE"}) {
+            ASSERT_TRUE(CopyInto(ProbeExe(), name)) << ProbeExe() << " -> " << name;
+        }
+        DeleteFileA("D:\\SETUP\\MISSING.EXE");
+        WriteSettings(Settings{});
+    }
+
+    void TearDown() override {
+        EndLauncher(&launcher_);
+        EndLauncher(&second_);
+        DeleteProductKeys();
+    }
+
+    static void WriteSettings(const Settings &settings) {
+        WriteTextFile("D:\\autorun.ini", RenderSettings(settings));
+    }
+
+    // The product as its setup program leaves it: App Paths names the program
+    // on the disc, and the product key names an existing install directory.
+    static void Install(const std::string &command = "D:\\PRODUCT\\PRODUCT.EXE",
+                        const std::string &path = "D:\\PRODUCT") {
+        CreateProductKey("D:\\PRODUCT");
+        CreateAppPathKey(command, path);
+    }
+
+    void Start(const char *tail, const char *drive = "D") {
+        launcher_ = StartLauncher(std::string("\"") + drive + ":\\LAUNCH.EXE\" " + tail);
+        ASSERT_NE(launcher_.process, nullptr);
+    }
+
+    HWND WaitForDialog() {
+        HWND dialog = WaitForWindow(launcher_.id, "#32770", kCaption, kAppearMs);
+        EXPECT_NE(dialog, nullptr) << "no launch dialog";
+        return dialog;
+    }
+
+    void ExpectExitZero() {
+        DWORD code = 0xFFFF;
+        ASSERT_TRUE(WaitForExit(launcher_, kAppearMs, &code)) << "the launcher did not end";
+        EXPECT_EQ(code, 0u);
+    }
+
+    // The stored suppression value as "Y\0" or "N\0", or "<absent>".
+    static std::string Suppression() {
+        std::string bytes;
+        DWORD type = 0;
+        if (!ReadValue(kProductKey, kSuppressionValue, &bytes, &type)) {
+            return "<absent>";
+        }
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+        return bytes;
+    }
+
+    // After the launcher has ended: nothing was started.
+    static void ExpectNothingStarted() {
+        ASSERT_TRUE(WaitForProbesToEnd(kAppearMs));
+        EXPECT_TRUE(ReadProbeLog().empty()) << ReadProbeLog()[0].commandLine;
+    }
+
+    static ProbeStart ExpectOneStart() {
+        std::vector<ProbeStart> starts = WaitForProbeStarts(1, kAppearMs);
+        EXPECT_TRUE(WaitForProbesToEnd(kAppearMs));
+        starts = ReadProbeLog();
+        EXPECT_EQ(starts.size(), 1u);
+        return starts.empty() ? ProbeStart{"<nothing started>", ""} : starts[0];
+    }
+
+    Launcher launcher_;
+    Launcher second_;
+};
+
+} // namespace e2e
