@@ -1,7 +1,12 @@
 # libFuzzer targets (clang only). Configure a build directory of its own with
-#   CC=clang CXX=clang++ cmake -S . -B build/h-fuzz -DLAUNCHER_FUZZERS=ON -DLAUNCHER_WERROR=OFF
+#   CC=clang CXX=clang++ cmake -S . -B build/fuzz -DLAUNCHER_FUZZERS=ON -DLAUNCHER_WERROR=OFF
 # and every library is then built with the address and undefined-behaviour
 # sanitizers and coverage for the fuzzer; the fuzzer itself links libFuzzer.
+#   bitmap_fuzzer    the splash picture loader, palette and painting
+#   scenario_fuzzer  a whole machine and one launcher run, every promise checked
+#   profile_fuzzer   the stand-in's profile reads and writes over any file
+#   regfile_fuzzer   the stand-in's registry export format, in and out again
+#   tail_fuzzer      the command-line tail over any bytes, code pages 1252 and 932
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "LAUNCHER_FUZZERS needs clang (CC=clang CXX=clang++)")
 endif()
@@ -13,6 +18,9 @@ foreach(library launcher_core winapi)
     target_link_options(${library} PUBLIC -fsanitize=address,undefined)
 endforeach()
 
-add_executable(bitmap_fuzzer ${CMAKE_SOURCE_DIR}/fuzz/bitmap_fuzzer.cpp)
-target_link_libraries(bitmap_fuzzer PRIVATE launcher_core winapi)
-target_link_options(bitmap_fuzzer PRIVATE -fsanitize=fuzzer)
+foreach(fuzzer bitmap scenario profile regfile tail)
+    add_executable(${fuzzer}_fuzzer ${CMAKE_SOURCE_DIR}/fuzz/${fuzzer}_fuzzer.cpp)
+    target_link_libraries(${fuzzer}_fuzzer PRIVATE launcher_core winapi)
+    target_compile_options(${fuzzer}_fuzzer PRIVATE ${LAUNCHER_WARNINGS})
+    target_link_options(${fuzzer}_fuzzer PRIVATE -fsanitize=fuzzer)
+endforeach()

@@ -1,0 +1,76 @@
+// Builds a whole machine from the input (settings file, registry, command-line
+// tail, desktop, the user's presses, the shell's answer, files present or
+// absent, the launcher's own path), runs the launcher once and checks every
+// promise it makes about what it may change. A broken promise aborts with a
+// message saying which.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "scenario_world.h"
+
+namespace {
+
+class WorldReader {
+public:
+    explicit WorldReader(FuzzedDataProvider &data) : data_(data) {}
+    void Int(int &value, int min, int max) { value = data_.ConsumeIntegralInRange<int>(min, max); }
+    void Bool(bool &value) { value = data_.ConsumeBool(); }
+    void Text(std::string &text, std::size_t maxLength) {
+        text = data_.ConsumeRandomLengthString(maxLength);
+    }
+
+private:
+    FuzzedDataProvider &data_;
+};
+
+std::filesystem::path root;
+
+void ClearRoot() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root / "disc", ignored);
+    std::filesystem::remove_all(root / "c", ignored);
+}
+
+void Fail(const std::string &what, const world::Machine &machine) {
+    std::fprintf(stderr, "PROMISE BROKEN: %s\n  module path: %s\n", what.c_str(),
+                 machine.modulePath.c_str());
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    if (root.empty()) {
+        char pattern[] = "/tmp/scenario_fuzzer_XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            std::abort();
+        }
+        root = pattern;
+    }
+    ClearRoot();
+    FuzzedDataProvider provider(data, size);
+    WorldReader reader(provider);
+    world::World description;
+    world::WalkWorld(reader, description);
+    world::Machine machine = world::ApplyWorld(description, root);
+    if (std::getenv("SCENARIO_FUZZER_SHOW") != nullptr) {
+        std::fprintf(stderr, "module %s\nsettings:\n%s\n", machine.modulePath.c_str(),
+                     world::SettingsText(description).c_str());
+        std::fprintf(stderr, "registry:\n%s\n", standin::ExportRegistry().c_str());
+    }
+    // Sizes beyond what a fuzz input can hold only ever end in a short read.
+    standin::SetGlobalAllocLimit(1u << 20);
+
+    world::Snapshot before = world::Take(machine);
+    std::string tail = world::CommandTail(description);
+    int exitCode = WinMain(standin::LauncherModule(), nullptr, tail.data(), SW_SHOWDEFAULT);
+    world::Snapshot after = world::Take(machine);
+    std::string broken = world::CheckPromises(before, after, exitCode);
+    if (!broken.empty()) {
+        Fail(broken, machine);
+    }
+    return 0;
+}
