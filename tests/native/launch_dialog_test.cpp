@@ -264,7 +264,7 @@ TEST(LaunchDialog, IsCentredOnTheScreenAndKeptOnIt) {
         standin::SetScreenSize(c.screenWidth, c.screenHeight);
         standin::ScriptDialog({{Press::Button, 2}});
         machine.Run("/s");
-        const auto &d = standin::Dialogs().at(0);
+        const standin::DialogRecord d = standin::Dialogs().at(0); // a copy: the list is a temporary
         int width = d.rect.right - d.rect.left;
         int height = d.rect.bottom - d.rect.top;
         int left = c.left >= 0 ? c.left : (c.screenWidth - width) / 2;
