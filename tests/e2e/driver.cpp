@@ -74,7 +74,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
     auto *search = reinterpret_cast<WindowSearch *>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window)) {
+    if ((search->processId != 0 && owner != search->processId) || !IsWindowVisible(window)) {
         return TRUE;
     }
     char className[256];

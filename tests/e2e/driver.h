@@ -72,8 +72,8 @@ Launcher StartLauncher(const std::string &commandLine);
 bool WaitForExit(const Launcher &launcher, DWORD ms, DWORD *exitCode);
 void EndLauncher(Launcher *launcher);
 
-// A visible top-level window of the process with the class (or any class when
-// null) and the caption.
+// A visible top-level window of the process (any process for 0) with the class
+// and the caption (either may be null for any).
 HWND WaitForWindow(DWORD processId, const char *className, const char *caption, DWORD ms);
 HWND FindTopLevel(DWORD processId, const char *className, const char *caption);
 int CountWindowsTitled(const char *caption);
