@@ -72,5 +72,5 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set_tests_properties(e2e_tests PROPERTIES
         FIXTURES_REQUIRED e2e_disc
         TIMEOUT 900
-        ENVIRONMENT "E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>")
+        ENVIRONMENT "E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>;E2E_SPLASH=${CMAKE_SOURCE_DIR}/examples/disc/SPLASH.BMP")
 endif()

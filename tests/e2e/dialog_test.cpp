@@ -37,6 +37,12 @@ TEST_P(LaunchDialogVariant, ShowsItsButtonsCentredAndClosesStoringTheBox) {
     const VariantRow &row = GetParam();
     Settings settings;
     settings.useTwoButtons = row.useTwoButtons;
+    // The example disc's picture, when the suite is given one, so that the
+    // dialog is seen (and captured) as a disc shows it.
+    std::string splash = SplashBmp();
+    if (!splash.empty() && CopyInto(splash, "D:\\SPLASH.BMP")) {
+        settings.bitmap = "SPLASH.BMP";
+    }
     WriteSettings(settings);
     if (row.installed) {
         Install();

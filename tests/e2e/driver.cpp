@@ -158,6 +158,11 @@ std::string ProbeExe() {
     return WindowsPathOf(Environment("E2E_PROBE").c_str());
 }
 
+std::string SplashBmp() {
+    std::string path = Environment("E2E_SPLASH");
+    return path.empty() ? path : WindowsPathOf(path.c_str());
+}
+
 void WriteTextFile(const std::string &path, const std::string &content) {
     FILE *file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {

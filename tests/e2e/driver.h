@@ -47,6 +47,8 @@ std::string WindowsPathOf(const char *unixPath);
 // The launcher and probe built alongside the suite (from the environment).
 std::string LauncherExe();
 std::string ProbeExe();
+// A splash picture for the dialog, or empty when none is given.
+std::string SplashBmp();
 
 void WriteTextFile(const std::string &path, const std::string &content);
 bool FileExists(const std::string &path);

@@ -23,6 +23,7 @@ protected:
             ASSERT_TRUE(CopyInto(ProbeExe(), name)) << ProbeExe() << " -> " << name;
         }
         DeleteFileA("D:\\SETUP\\MISSING.EXE");
+        DeleteFileA("D:\\SPLASH.BMP");
         WriteSettings(Settings{});
     }
 
