@@ -5,7 +5,40 @@
 
 #include "launcher/launcher.h"
 
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
+
+// The launcher runs from a disc or a stick, and the folder it starts in is
+// the disc's own: a DLL placed beside it must never be loaded in place of a
+// system one (by the shell or any other system code loading on demand). So
+// before anything else the search is narrowed to the system directory. Both
+// calls are looked up at run time, so the program still starts on a system
+// that lacks them; there it simply keeps the older search order.
+static void RestrictDllSearch(void) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) {
+        return;
+    }
+    using SetDllDirectoryFunction = BOOL(WINAPI *)(LPCSTR);
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI *)(DWORD);
+    // The cast goes by way of a plain function pointer, the documented way
+    // of turning what GetProcAddress gives into the real signature.
+    auto setDllDirectory = reinterpret_cast<SetDllDirectoryFunction>(
+        reinterpret_cast<void (*)(void)>(GetProcAddress(kernel, "SetDllDirectoryA")));
+    if (setDllDirectory != nullptr) {
+        // "" takes the current directory out of the search.
+        setDllDirectory("");
+    }
+    auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+        reinterpret_cast<void (*)(void)>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefaultDllDirectories != nullptr) {
+        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR, int show) {
+    RestrictDllSearch();
     LPSTR tail = const_cast<LPSTR>(CommandLineTail(GetCommandLineA()));
     return WinMain(instance, previous, tail, show);
 }
