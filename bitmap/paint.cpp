@@ -62,7 +62,7 @@ HPALETTE CreateBitmapPalette(const BYTE *block) {
     description->palVersion = PaletteVersion;
     description->palNumEntries = (WORD)count;
     for (int i = 0; i < count; i++) {
-        const BYTE *entry = table + i * entrySize; // blue, green, red
+        const BYTE *entry = table + (ptrdiff_t)i * entrySize; // blue, green, red
         description->palPalEntry[i].peRed = entry[2];
         description->palPalEntry[i].peGreen = entry[1];
         description->palPalEntry[i].peBlue = entry[0];
