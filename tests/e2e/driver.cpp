@@ -342,7 +342,33 @@ void ClickSync(HWND dialog, int id) {
     SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
+static bool PressKeyForReal(HWND dialog, UINT virtualKey) {
+    SetForegroundWindow(dialog);
+    DWORD start = GetTickCount();
+    while (GetForegroundWindow() != dialog && GetTickCount() - start < 2000) {
+        Sleep(25);
+        SetForegroundWindow(dialog);
+    }
+    if (GetForegroundWindow() != dialog) {
+        return false;
+    }
+    INPUT inputs[2];
+    std::memset(inputs, 0, sizeof inputs);
+    inputs[0].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = static_cast<WORD>(virtualKey);
+    inputs[1] = inputs[0];
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    return SendInput(2, inputs, sizeof(INPUT)) == 2;
+}
+
 void PressKey(HWND dialog, UINT virtualKey) {
+    // Real key input, through the foreground window as a user's keyboard
+    // gives it; should the window not come to the foreground, the key is
+    // posted to the control with the focus as the keyboard would deliver it.
+    if (PressKeyForReal(dialog, virtualKey)) {
+        return;
+    }
+    std::fprintf(stderr, "e2e: the window did not come to the foreground; posting the key\n");
     GUITHREADINFO info;
     std::memset(&info, 0, sizeof info);
     info.cbSize = sizeof info;

@@ -97,8 +97,8 @@ Control ReadControl(HWND dialog, int id);
 
 void Click(HWND dialog, int id);
 void ClickSync(HWND dialog, int id);
-// Enter or Esc as the keyboard gives it: to the control with the focus, or
-// to the dialog when nothing has it.
+// Enter or Esc as the keyboard gives it: the window is brought to the
+// foreground and the key sent as input.
 void PressKey(HWND dialog, UINT virtualKey);
 void PressCloseBox(HWND window);
 
