@@ -114,7 +114,8 @@ else
     done
     if kill -0 "$launcher_pid" 2>/dev/null; then
         echo "run-example: the dialog did not close; ending the launcher" >&2
-        WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+        server=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+        WINEPREFIX=$prefix "$server" -k 2>/dev/null || true
     fi
     wait "$launcher_pid" 2>/dev/null || true
     launcher_pid=
