@@ -327,7 +327,7 @@ TEST_F(WineRegistry, DetectionSaysNotInstalledAtEachStep) {
     }
 }
 
-// A program path longer than the 128-byte record of the old file test.
+// A program path longer than the 128-byte record OpenFile fills.
 TEST_F(WineRegistry, LongProgramPathIsTested) {
     std::string deep = installDir + "\\" + std::string(100, 'd');
     ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
