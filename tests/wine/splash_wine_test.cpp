@@ -1,0 +1,360 @@
+// The splash picture in the real launch dialog under Wine: WinMain shows the
+// dialog on this thread while a driver thread reads the colours the dialog
+// painted at the picture placeholder, saves a screenshot and closes it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bitmap/bitmap.h"
+#include "launcher/launcher.h"
+#include "tests/native/bmp_builder.h"
+
+namespace {
+
+const int PlaceholderId = 1008;
+const int CloseId = 2;
+const COLORREF Background = RGB(0xC0, 0xC0, 0xC0);
+// The test pictures: odd sizes, so that rows carry padding.
+const int PictureWidth = 37;
+const int PictureHeight = 23;
+
+std::string ModuleDirectory() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string text(path, length);
+    return text.substr(0, text.rfind('\\') + 1);
+}
+
+std::string Hex(COLORREF c) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%06lX", static_cast<unsigned long>(c));
+    return text;
+}
+
+// Where the dialog's colours were read, and what they were.
+struct Reading {
+    bool found = false;
+    bool loaded = false;  // the dialog held a picture when it was found
+    bool painted = false; // the expected top-left colour appeared before the deadline
+    bool placeholderHidden = false;
+    POINT origin{-1, -1};    // the placeholder's top-left, client coordinates
+    COLORREF topLeft[4]{};   // (0,0), (1,0), (0,1), (1,1) from the origin
+    COLORREF lastInside = 0; // the picture's bottom-right pixel
+    COLORREF rightOfPicture = 0;
+    COLORREF belowPicture = 0;
+};
+
+// A screenshot of the dialog, frame included, from the screen DC, written
+// as a 24-bit BMP for looking at a failure.
+void SaveScreenshot(HWND dialog, const std::string &path) {
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height; // bottom-up, the usual file layout
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP shot = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (shot != nullptr && bits != nullptr) {
+        HGDIOBJ old = SelectObject(memory, shot);
+        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        GdiFlush();
+        SelectObject(memory, old);
+        std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+        std::size_t size = stride * static_cast<std::size_t>(height);
+        std::vector<std::uint8_t> file(14, 0);
+        file[0] = 'B';
+        file[1] = 'M';
+        bmptest::Put32(file, 2, static_cast<std::uint32_t>(14 + 40 + size));
+        bmptest::Put32(file, 10, 14 + 40);
+        const auto *header = reinterpret_cast<const std::uint8_t *>(&info.bmiHeader);
+        file.insert(file.end(), header, header + 40);
+        const auto *pixels = static_cast<const std::uint8_t *>(bits);
+        file.insert(file.end(), pixels, pixels + size);
+        bmptest::Write(path, file);
+    }
+    if (shot != nullptr) {
+        DeleteObject(shot);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+class WineSplash : public ::testing::Test {
+protected:
+    void SetUp() override {
+        directory = ModuleDirectory();
+        settingsFile = directory + "autorun.ini";
+        pictureDirectory = directory + "splash-test\\";
+        shotDirectory = directory + "splash-shots\\";
+        CreateDirectoryA(pictureDirectory.c_str(), nullptr);
+        CreateDirectoryA(shotDirectory.c_str(), nullptr);
+        // The launcher sits in a folder of its drive; the picture is named
+        // from the drive's root, not from the launcher's folder.
+        ASSERT_GT(directory.size(), 3u);
+        ASSERT_EQ(directory.substr(1, 2), ":\\") << directory;
+    }
+    void TearDown() override {
+        DeleteFileA(settingsFile.c_str());
+        for (const std::string &file : pictures) {
+            DeleteFileA(file.c_str());
+        }
+        RemoveDirectoryA(pictureDirectory.c_str());
+    }
+
+    // Writes a picture into the test folder; gives its name from the root
+    // of the launch drive.
+    std::string WritePicture(const std::string &name, const std::vector<std::uint8_t> &bytes) {
+        std::string path = pictureDirectory + name;
+        bmptest::Write(path, bytes);
+        pictures.push_back(path);
+        return path.substr(3);
+    }
+
+    // Runs WinMain with "/s" while a driver thread waits for the dialog,
+    // lets it paint, reads the colours and closes it, whatever happened.
+    Reading ShowAndRead(const std::string &caption, const std::string &bitmapEntry,
+                        COLORREF expectedTopLeft, const std::string &shotName,
+                        const std::string &extraSettings = "") {
+        std::string content = "[Dialog Items]\r\ncaption=" + caption + "\r\n";
+        if (!bitmapEntry.empty()) {
+            content += "bitmap=" + bitmapEntry + "\r\n";
+        }
+        content += extraSettings;
+        std::ofstream(settingsFile, std::ios::binary | std::ios::trunc) << content;
+
+        Reading reading;
+        std::atomic<bool> winMainDone{false};
+        std::string shotPath = shotDirectory + shotName + ".bmp";
+        std::thread driver([&] {
+            auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            HWND dialog = nullptr;
+            while (dialog == nullptr && !winMainDone &&
+                   std::chrono::steady_clock::now() < deadline) {
+                dialog = FindWindowA("#32770", caption.c_str());
+                if (dialog == nullptr || !IsWindowVisible(dialog)) {
+                    dialog = nullptr;
+                    Sleep(20);
+                }
+            }
+            if (dialog == nullptr) {
+                return;
+            }
+            reading.found = true;
+            reading.loaded = SplashBitmap != nullptr;
+            HWND placeholder = GetDlgItem(dialog, PlaceholderId);
+            reading.placeholderHidden = placeholder != nullptr && !IsWindowVisible(placeholder);
+            RECT rect{};
+            GetWindowRect(placeholder, &rect);
+            POINT origin{rect.left, rect.top};
+            ScreenToClient(dialog, &origin);
+            reading.origin = origin;
+            // Paint now rather than whenever the dialog's thread gets to it.
+            RedrawWindow(dialog, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            HDC dc = GetDC(dialog);
+            auto paintDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            for (;;) {
+                reading.topLeft[0] = GetPixel(dc, origin.x, origin.y);
+                if (reading.topLeft[0] == expectedTopLeft ||
+                    std::chrono::steady_clock::now() >= paintDeadline) {
+                    break;
+                }
+                Sleep(20);
+            }
+            reading.painted = reading.topLeft[0] == expectedTopLeft;
+            // The colour seen at the origin may be the dialog's background in
+            // the cases without a picture; give a late paint a moment anyway.
+            if (!reading.painted) {
+                Sleep(200);
+            }
+            reading.topLeft[0] = GetPixel(dc, origin.x, origin.y);
+            reading.topLeft[1] = GetPixel(dc, origin.x + 1, origin.y);
+            reading.topLeft[2] = GetPixel(dc, origin.x, origin.y + 1);
+            reading.topLeft[3] = GetPixel(dc, origin.x + 1, origin.y + 1);
+            reading.lastInside =
+                GetPixel(dc, origin.x + PictureWidth - 1, origin.y + PictureHeight - 1);
+            reading.rightOfPicture = GetPixel(dc, origin.x + PictureWidth, origin.y);
+            reading.belowPicture = GetPixel(dc, origin.x, origin.y + PictureHeight);
+            ReleaseDC(dialog, dc);
+            SaveScreenshot(dialog, shotPath);
+            // Close the way the user does; should the click not end it, the
+            // command itself is posted until the dialog is gone.
+            SendMessageA(GetDlgItem(dialog, CloseId), BM_CLICK, 0, 0);
+            for (int i = 0; i < 250 && !winMainDone && IsWindow(dialog); ++i) {
+                PostMessageA(dialog, WM_COMMAND, CloseId, 0);
+                Sleep(20);
+            }
+        });
+        std::string tail = "/s";
+        int result = WinMain(GetModuleHandleA(nullptr), nullptr, tail.data(), SW_SHOWNORMAL);
+        winMainDone = true;
+        driver.join();
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(FindWindowA("#32770", caption.c_str()), nullptr);
+        EXPECT_EQ(SplashBitmap, nullptr) << "the picture is released with the dialog";
+        return reading;
+    }
+
+    std::string directory;
+    std::string settingsFile;
+    std::string pictureDirectory;
+    std::string shotDirectory;
+    std::vector<std::string> pictures;
+};
+
+// The pixels of a test picture: a 2x2 block of four colours at the top
+// left, one colour everywhere else.
+struct Colours {
+    COLORREF block[4]; // (0,0), (1,0), (0,1), (1,1)
+    COLORREF rest;
+};
+
+struct PictureCase {
+    const char *label;
+    int bitCount;
+    bool topDown;
+    const char *extraSettings; // picks another dialog template
+    Colours colours;
+};
+
+// A file in the layout the case asks for. Palette pictures keep the five
+// colours at high table indices, the other entries other colours.
+std::vector<std::uint8_t> MakeFile(const PictureCase &c) {
+    bmptest::Picture p;
+    p.width = PictureWidth;
+    p.height = c.topDown ? -PictureHeight : PictureHeight;
+    p.bitCount = static_cast<std::uint16_t>(c.bitCount);
+    const Colours colours = c.colours;
+    if (c.bitCount == 24) {
+        p.pixel = [colours](int x, int y) -> std::uint32_t {
+            return x < 2 && y < 2 ? colours.block[y * 2 + x] : colours.rest;
+        };
+    } else {
+        int entries = 1 << c.bitCount;
+        int first = entries - 5;
+        for (int i = 0; i < entries; i++) {
+            p.table.push_back(RGB(i & 0xFF, 0x40, 0x80));
+        }
+        for (int i = 0; i < 4; i++) {
+            p.table[static_cast<std::size_t>(first + i)] = colours.block[i];
+        }
+        p.table[static_cast<std::size_t>(entries - 1)] = colours.rest;
+        p.pixel = [first, entries](int x, int y) -> std::uint32_t {
+            return static_cast<std::uint32_t>(x < 2 && y < 2 ? first + y * 2 + x : entries - 1);
+        };
+    }
+    std::vector<std::uint8_t> file = bmptest::File(p);
+    // A true file names where its pixels begin, past the colour table.
+    bmptest::Put32(file, 10, static_cast<std::uint32_t>(14 + 40 + 4 * bmptest::TableEntries(p)));
+    return file;
+}
+
+TEST_F(WineSplash, PictureIsDrawnUnscaledAtThePlaceholderInItsOwnColours) {
+    const PictureCase cases[] = {
+        {"8-bit",
+         8,
+         false,
+         "",
+         {{RGB(0x12, 0x34, 0x56), RGB(0xAB, 0xCD, 0xEF), RGB(0xFE, 0x01, 0x80),
+           RGB(0x3C, 0x9A, 0x11)},
+          RGB(0x70, 0x20, 0xA0)}},
+        {"4-bit, two-button dialog",
+         4,
+         false,
+         "Use Two Buttons=true\r\n",
+         {{RGB(0x21, 0x43, 0x65), RGB(0xBA, 0xDC, 0xFE), RGB(0xEF, 0x10, 0x08),
+           RGB(0xC3, 0xA9, 0x1F)},
+          RGB(0x07, 0x88, 0x5B)}},
+        {"24-bit",
+         24,
+         false,
+         "",
+         {{RGB(0x01, 0x02, 0x03), RGB(0xF1, 0xE2, 0xD3), RGB(0x5A, 0xA5, 0x5A),
+           RGB(0x99, 0x00, 0xCC)},
+          RGB(0x33, 0x66, 0x99)}},
+        {"8-bit stored top row first",
+         8,
+         true,
+         "",
+         {{RGB(0x80, 0x10, 0x20), RGB(0x10, 0x80, 0x20), RGB(0x20, 0x10, 0x80),
+           RGB(0x88, 0x88, 0x11)},
+          RGB(0x44, 0x11, 0x66)}},
+    };
+    int index = 0;
+    for (const PictureCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        std::string name = "p" + std::to_string(index) + ".bmp";
+        std::string entry = WritePicture(name, MakeFile(c));
+        std::string caption = "Splash Test Picture " + std::to_string(index);
+        Reading r = ShowAndRead(caption, entry, c.colours.block[0],
+                                "picture-" + std::to_string(index), c.extraSettings);
+        ++index;
+        ASSERT_TRUE(r.found) << "no dialog";
+        // Tells a picture that was never loaded from one that was not drawn.
+        EXPECT_TRUE(r.loaded) << "no picture loaded from Z:\\" << entry;
+        EXPECT_TRUE(r.placeholderHidden);
+        EXPECT_TRUE(r.painted) << "seen at (" << r.origin.x << "," << r.origin.y
+                               << "): " << Hex(r.topLeft[0]);
+        for (int i = 0; i < 4; i++) {
+            EXPECT_EQ(Hex(r.topLeft[i]), Hex(c.colours.block[i]))
+                << "pixel " << i % 2 << "," << i / 2;
+        }
+        EXPECT_EQ(Hex(r.lastInside), Hex(c.colours.rest)) << "the picture's last pixel";
+        EXPECT_EQ(Hex(r.rightOfPicture), Hex(Background)) << "right of the picture";
+        EXPECT_EQ(Hex(r.belowPicture), Hex(Background)) << "below the picture";
+    }
+}
+
+// Without a usable picture the dialog still works and the placeholder's
+// area shows the dialog's background.
+TEST_F(WineSplash, NoPictureLeavesTheBackground) {
+    bmptest::Picture p;
+    p.width = PictureWidth;
+    p.height = PictureHeight;
+    p.bitCount = 24;
+    p.pixel = [](int, int) -> std::uint32_t { return RGB(0x10, 0x20, 0x30); };
+    std::vector<std::uint8_t> damaged = bmptest::File(p);
+    damaged[0] = 'X'; // not "BM"
+    struct {
+        const char *label;
+        std::string entry;
+    } cases[] = {
+        {"no bitmap entry", ""},
+        {"file with the wrong magic", WritePicture("damaged.bmp", damaged)},
+        {"file that does not exist", pictureDirectory.substr(3) + "missing.bmp"},
+    };
+    int index = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        std::string caption = "Splash Test Without Picture " + std::to_string(index);
+        Reading r = ShowAndRead(caption, c.entry, Background, "none-" + std::to_string(index));
+        ++index;
+        ASSERT_TRUE(r.found) << "no dialog";
+        EXPECT_FALSE(r.loaded);
+        for (int i = 0; i < 4; i++) {
+            EXPECT_EQ(Hex(r.topLeft[i]), Hex(Background)) << "pixel " << i % 2 << "," << i / 2;
+        }
+        EXPECT_EQ(Hex(r.lastInside), Hex(Background));
+    }
+}
+
+} // namespace
