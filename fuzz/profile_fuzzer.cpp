@@ -150,7 +150,23 @@ std::vector<std::pair<std::pair<std::string, std::string>, std::string>> AllValu
     return all;
 }
 
-bool SameName(const std::string &a, const std::string &b) {
+// Names compare as the profile calls compare them: blanks around them
+// trimmed, ASCII letters without regard to case. (A name with a zero byte in
+// the file shows in a list as pieces; a piece such as " a" names section "a".)
+bool SameName(const std::string &untrimmedA, const std::string &untrimmedB) {
+    auto trim = [](const std::string &text) {
+        std::size_t begin = 0;
+        std::size_t end = text.size();
+        while (begin < end && IsBlank(text[begin])) {
+            ++begin;
+        }
+        while (end > begin && IsBlank(text[end - 1])) {
+            --end;
+        }
+        return text.substr(begin, end - begin);
+    };
+    const std::string a = trim(untrimmedA);
+    const std::string b = trim(untrimmedB);
     if (a.size() != b.size()) {
         return false;
     }
@@ -222,6 +238,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         Fail("written value reads back differently", key + "=" + value + " -> " + back);
     }
     auto after = AllValues();
+    if (std::getenv("PROFILE_FUZZER_SHOW") != nullptr) {
+        std::fprintf(stderr, "wrote [%s] %s=%s\n", section.c_str(), key.c_str(), value.c_str());
+        for (const auto &[where, was] : before) {
+            std::fprintf(stderr, "before [%s] %s=%s\n", where.first.c_str(), where.second.c_str(),
+                         was.c_str());
+        }
+        for (const auto &[where, is] : after) {
+            std::fprintf(stderr, "after  [%s] %s=%s\n", where.first.c_str(), where.second.c_str(),
+                         is.c_str());
+        }
+    }
     for (const auto &[where, was] : before) {
         if (SameName(where.first, section) && SameName(where.second, key)) {
             continue;

@@ -34,6 +34,29 @@ void ClearRoot() {
     std::filesystem::remove_all(root / "c", ignored);
 }
 
+std::string Hex(const std::string &bytes) {
+    std::string out;
+    char two[4];
+    for (unsigned char c : bytes) {
+        std::snprintf(two, sizeof two, "%02x ", c);
+        out += two;
+    }
+    return out;
+}
+
+// Every value with its type and bytes, for replaying a failing input.
+void ShowValues(const char *when, const std::vector<standin::RegistryKey> &keys) {
+    std::fprintf(stderr, "-- values %s\n", when);
+    for (const standin::RegistryKey &key : keys) {
+        for (const auto &value : key.values) {
+            std::fprintf(
+                stderr, "%s | name %s| type %u | %s\n", key.path.c_str(), Hex(value.first).c_str(),
+                static_cast<unsigned>(value.second.type),
+                Hex(std::string(value.second.data.begin(), value.second.data.end())).c_str());
+        }
+    }
+}
+
 void Fail(const std::string &what, const world::Machine &machine) {
     std::fprintf(stderr, "PROMISE BROKEN: %s\n  module path: %s\n", what.c_str(),
                  machine.modulePath.c_str());
@@ -68,6 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::string tail = world::CommandTail(description);
     int exitCode = WinMain(standin::LauncherModule(), nullptr, tail.data(), SW_SHOWDEFAULT);
     world::Snapshot after = world::Take(machine);
+    if (std::getenv("SCENARIO_FUZZER_SHOW") != nullptr) {
+        ShowValues("before", before.registry);
+        ShowValues("after", after.registry);
+    }
     std::string broken = world::CheckPromises(before, after, exitCode);
     if (!broken.empty()) {
         Fail(broken, machine);

@@ -681,36 +681,34 @@ inline std::string CheckPromises(const Snapshot &before, const Snapshot &after, 
         if (was.path != now.path) {
             return "registry key set changed at " + now.path;
         }
-        for (const auto &entry : was.values) {
-            const std::string &name = entry.first;
-            const standin::RegistryValue &value = entry.second;
-            auto it = std::find_if(now.values.begin(), now.values.end(),
-                                   [&](const auto &v) { return Lower(v.first, name); });
-            if (it == now.values.end()) {
-                return "registry value deleted: " + was.path + "\\" + name;
+        // Values keep the order they were made in, so the values before the
+        // run are the first ones after it, and anything added comes last.
+        if (now.values.size() < was.values.size()) {
+            return "registry value deleted under " + was.path;
+        }
+        for (std::size_t v = 0; v < was.values.size(); ++v) {
+            const auto &old = was.values[v];
+            const auto &is = now.values[v];
+            if (!Lower(old.first, is.first)) {
+                return "registry value deleted or renamed: " + was.path + "\\" + old.first;
             }
-            bool changed = it->second.type != value.type || it->second.data != value.data;
-            if (changed && it->second.type != REG_SZ) {
-                return "registry value changed to type " + std::to_string(it->second.type) + ": " +
-                       was.path + "\\" + name;
+            bool changed = is.second.type != old.second.type || is.second.data != old.second.data;
+            if (changed && is.second.type != REG_SZ) {
+                return "registry value changed to type " + std::to_string(is.second.type) + ": " +
+                       was.path + "\\" + old.first;
             }
         }
-        for (const auto &entry : now.values) {
-            const std::string &name = entry.first;
-            const standin::RegistryValue &value = entry.second;
-            auto it = std::find_if(was.values.begin(), was.values.end(),
-                                   [&](const auto &v) { return Lower(v.first, name); });
-            if (it != was.values.end()) {
-                continue;
-            }
+        for (std::size_t v = was.values.size(); v < now.values.size(); ++v) {
+            const std::string &name = now.values[v].first;
             if (name != VALUE_DISABLE_DIALOG) {
                 return "registry value created: " + now.path + "\\" + name;
             }
             if (now.path.find("App Paths") != std::string::npos || now.path.empty()) {
                 return "suppression value created outside a product key: " + now.path;
             }
-            if (value.type != REG_SZ) {
-                return "suppression value created with type " + std::to_string(value.type);
+            if (now.values[v].second.type != REG_SZ) {
+                return "suppression value created with type " +
+                       std::to_string(now.values[v].second.type);
             }
         }
     }
