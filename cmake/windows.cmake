@@ -68,6 +68,11 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     add_test(NAME e2e_prepare COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/prepare.sh ${E2E_PREFIX}
              ${E2E_DISC})
     set_tests_properties(e2e_prepare PROPERTIES FIXTURES_SETUP e2e_disc TIMEOUT 300)
+    # The read-only view of the disc is unmounted again after the suite, so
+    # the build folder can be removed as usual.
+    add_test(NAME e2e_release COMMAND sh -c
+             "mountpoint -q '${E2E_DISC}-ro' && umount '${E2E_DISC}-ro' || true")
+    set_tests_properties(e2e_release PROPERTIES FIXTURES_CLEANUP e2e_disc)
     add_test(NAME e2e_tests COMMAND e2e_tests)
     set_tests_properties(e2e_tests PROPERTIES
         FIXTURES_REQUIRED e2e_disc

@@ -22,11 +22,13 @@ if [ -z "${DISPLAY:-}" ]; then
     export DISPLAY=:$display
     (
         flock 9
-        if ! xdpyinfo >/dev/null 2>&1 && ! [ -S /tmp/.X11-unix/X$display ]; then
+        if ! xdpyinfo >/dev/null 2>&1; then
+            # A server that died leaves its socket and lock behind.
+            rm -f "/tmp/.X11-unix/X$display" "/tmp/.X$display-lock"
             # The server must not inherit the lock, or it would hold it for good.
-            Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 9>&- &
+            setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 9>&- &
             for _ in $(seq 1 100); do
-                [ -S /tmp/.X11-unix/X$display ] && break
+                xdpyinfo >/dev/null 2>&1 && break
                 sleep 0.1
             done
         fi
@@ -44,4 +46,16 @@ fi
     fi
 ) 9>"$prefix.lock"
 
-exec "$wine" "$@"
+# Whatever the program leaves behind in the prefix (a folder window the shell
+# opened, Wine's own services) would hold on to our output and keep a test
+# runner waiting; when the program ends, the prefix's processes end with it.
+server="$(dirname "$wine")/wineserver"
+set +e
+"$wine" "$@"
+status=$?
+set -e
+if [ -z "${LAUNCHER_WINE_KEEP_SERVER:-}" ]; then
+    "$server" -k >/dev/null 2>&1 9>&- || true
+    "$server" -w >/dev/null 2>&1 9>&- || true
+fi
+exit $status

@@ -40,7 +40,7 @@ TEST_P(LaunchDialogVariant, ShowsItsButtonsCentredAndClosesStoringTheBox) {
     // The example disc's picture, when the suite is given one, so that the
     // dialog is seen (and captured) as a disc shows it.
     std::string splash = SplashBmp();
-    if (!splash.empty() && CopyInto(splash, "D:\\SPLASH.BMP")) {
+    if (!splash.empty() && CopyInto(splash, "W:\\SPLASH.BMP")) {
         settings.bitmap = "SPLASH.BMP";
     }
     WriteSettings(settings);

@@ -395,6 +395,46 @@ void DismissMessageBox(HWND box) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
+static void SnapshotInto(const std::string &directory, std::string *out) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    std::vector<std::string> lines;
+    std::vector<std::string> folders;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        char line[600];
+        std::snprintf(line, sizeof line, "%s%s %lu %lu %lu\n", directory.c_str(), name.c_str(),
+                      static_cast<unsigned long>(found.nFileSizeLow),
+                      static_cast<unsigned long>(found.ftLastWriteTime.dwHighDateTime),
+                      static_cast<unsigned long>(found.ftLastWriteTime.dwLowDateTime));
+        lines.push_back(line);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            folders.push_back(directory + name + "\\");
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(lines.begin(), lines.end());
+    std::sort(folders.begin(), folders.end());
+    for (const std::string &line : lines) {
+        *out += line;
+    }
+    for (const std::string &folder : folders) {
+        SnapshotInto(folder, out);
+    }
+}
+
+std::string SnapshotTree(const std::string &directory) {
+    std::string out;
+    SnapshotInto(directory, &out);
+    return out;
+}
+
 std::string ProbeLog() {
     return "C:\\e2e-probe.log";
 }

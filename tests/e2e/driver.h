@@ -14,6 +14,8 @@ namespace e2e {
 // The disc is a folder that the suite's set-up maps to drive D: (and the same
 // folder to E:, for a disc whose drive letter has changed).
 inline constexpr char kDisc[] = "D:\\";
+// The same disc folder, writable: where the tests lay out each disc.
+inline constexpr char kDiscWritable[] = "W:\\";
 inline constexpr char kCompany[] = "E2E Company";
 inline constexpr char kTitle[] = "E2E Product";
 inline constexpr char kVersion[] = "1.0";
@@ -52,6 +54,9 @@ std::string SplashBmp();
 
 void WriteTextFile(const std::string &path, const std::string &content);
 bool FileExists(const std::string &path);
+// Every file and folder below a directory with its size and last write time,
+// one per line, in a stable order.
+std::string SnapshotTree(const std::string &directory);
 // Copies a file, creating the directories on its way.
 bool CopyInto(const std::string &from, const std::string &to);
 

@@ -17,13 +17,14 @@ protected:
         ResetProbeLog();
         DeleteProductKeys();
         ASSERT_TRUE(FileExists("D:\\")) << "drive D: is not mapped to the disc folder";
-        ASSERT_TRUE(CopyInto(LauncherExe(), "D:\\LAUNCH.EXE")) << LauncherExe();
-        for (const char *name : {"D:\\PRODUCT\\PRODUCT.EXE", "D:\\SETUP\\SETUP.EXE",
-                                 "D:\\Program Dir\\My Product.EXE"}) {
+        ASSERT_TRUE(FileExists(kDiscWritable)) << "drive W: is not mapped to the disc folder";
+        ASSERT_TRUE(CopyInto(LauncherExe(), "W:\\LAUNCH.EXE")) << LauncherExe();
+        for (const char *name : {"W:\\PRODUCT\\PRODUCT.EXE", "W:\\SETUP\\SETUP.EXE",
+                                 "W:\\Program Dir\\My Product.EXE"}) {
             ASSERT_TRUE(CopyInto(ProbeExe(), name)) << ProbeExe() << " -> " << name;
         }
-        DeleteFileA("D:\\SETUP\\MISSING.EXE");
-        DeleteFileA("D:\\SPLASH.BMP");
+        DeleteFileA("W:\\SETUP\\MISSING.EXE");
+        DeleteFileA("W:\\SPLASH.BMP");
         WriteSettings(Settings{});
     }
 
@@ -31,10 +32,15 @@ protected:
         EndLauncher(&launcher_);
         EndLauncher(&second_);
         DeleteProductKeys();
+        // The disc is read-only media: the launcher never writes under it.
+        if (!discBefore_.empty()) {
+            EXPECT_EQ(SnapshotTree(kDiscWritable), discBefore_)
+                << "something was written under the launch drive";
+        }
     }
 
     static void WriteSettings(const Settings &settings) {
-        WriteTextFile("D:\\autorun.ini", RenderSettings(settings));
+        WriteTextFile("W:\\autorun.ini", RenderSettings(settings));
     }
 
     // The product as its setup program leaves it: App Paths names the program
@@ -46,6 +52,9 @@ protected:
     }
 
     void Start(const char *tail, const char *drive = "D") {
+        if (discBefore_.empty()) {
+            discBefore_ = SnapshotTree(kDiscWritable);
+        }
         launcher_ = StartLauncher(std::string("\"") + drive + ":\\LAUNCH.EXE\" " + tail);
         ASSERT_NE(launcher_.process, nullptr);
     }
@@ -89,6 +98,7 @@ protected:
 
     Launcher launcher_;
     Launcher second_;
+    std::string discBefore_;
 };
 
 } // namespace e2e

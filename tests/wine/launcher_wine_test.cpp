@@ -123,11 +123,14 @@ TEST_F(WineLauncher, HelpDialogClosesOnOkButNotOnEscapeOrTheCloseBox) {
     std::atomic<bool> found{false};
     std::thread driver([&] {
         HWND dialog = nullptr;
-        for (int i = 0; i < 500 && dialog == nullptr; ++i) {
+        // The dialog exists before the modal loop shows it; act once it is shown.
+        for (int i = 0; i < 500; ++i) {
             dialog = FindWindowA("#32770", "Command Line Flags");
-            if (dialog == nullptr) {
-                Sleep(20);
+            if (dialog != nullptr && IsWindowVisible(dialog)) {
+                break;
             }
+            dialog = nullptr;
+            Sleep(20);
         }
         if (dialog == nullptr) {
             return;
