@@ -508,7 +508,7 @@ TEST(MemoryTest, FailuresCanBeArranged) {
 }
 
 // Writes the generated pictures into the directory that
-// LAUNCHER_BITMAP_CORPUS names: the seed corpus of the bitmap fuzzer.
+// LAUNCHER_BITMAP_CORPUS names: the starting corpus of the bitmap fuzzer.
 TEST(BitmapCorpus, WritesSeedPictures) {
     const char *directory = std::getenv("LAUNCHER_BITMAP_CORPUS");
     if (directory == nullptr || directory[0] == '\0') {
