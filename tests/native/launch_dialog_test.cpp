@@ -124,6 +124,11 @@ struct EndingCase {
     const char *started; // "" for nothing
 };
 
+// Test names show the row's label, not its bytes.
+void PrintTo(const EndingCase &row, std::ostream *out) {
+    *out << row.label;
+}
+
 class Ending : public ::testing::TestWithParam<EndingCase> {};
 
 TEST_P(Ending, StoresTheBoxAndActs) {

@@ -177,6 +177,11 @@ struct ExitCase {
     const char *storedAfter;
 };
 
+// Test names show the row's label, not its bytes.
+void PrintTo(const ExitCase &row, std::ostream *out) {
+    *out << row.label;
+}
+
 class Decision : public ::testing::TestWithParam<ExitCase> {};
 
 TEST_P(Decision, EndsWhereTheSwitchesAndConditionsSay) {

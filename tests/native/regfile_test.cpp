@@ -62,6 +62,10 @@ struct ParseRow {
     Bytes data;
 };
 
+void PrintTo(const ParseRow &row, std::ostream *out) {
+    *out << row.label;
+}
+
 class RegFileParse : public RegFileTest, public ::testing::WithParamInterface<ParseRow> {};
 
 TEST_P(RegFileParse, Row) {

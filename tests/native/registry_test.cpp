@@ -11,6 +11,16 @@
 #include <string>
 #include <vector>
 
+namespace golden {
+// Test names show the row's label, not its bytes.
+void PrintTo(const RegQueryCase &row, std::ostream *out) {
+    *out << row.label;
+}
+void PrintTo(const RegSetCase &row, std::ostream *out) {
+    *out << row.label;
+}
+} // namespace golden
+
 namespace {
 
 constexpr LSTATUS kBadPathname = 161;
