@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -188,6 +189,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::abort();
         }
         directory = pattern;
+        // The folder goes when the run ends normally (a crash leaves it for a look).
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(directory, ignored);
+        });
     }
     FuzzedDataProvider provider(data, size);
     int sectionPick = provider.ConsumeIntegralInRange<int>(0, 3);

@@ -72,6 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::abort();
         }
         root = pattern;
+        // The folder goes when the run ends normally (a crash leaves it for a look).
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(root, ignored);
+        });
     }
     ClearRoot();
     FuzzedDataProvider provider(data, size);
