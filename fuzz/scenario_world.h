@@ -4,9 +4,9 @@
 //
 // One walk over the description (WalkWorld) serves two ends: the scenario
 // fuzzer reads a world out of its input bytes through FuzzedDataProvider, and
-// the seed writer turns a hand-made world into the very bytes that the
+// the corpus writer turns a hand-made world into the very bytes that the
 // provider reads back as that world (WorldEncoder mirrors the provider's
-// consumption rules), so the seed corpus starts from the typical cases.
+// consumption rules), so the starting corpus holds from the typical cases.
 //
 // ApplyWorld builds the machine over the stand-in, and CheckPromises compares
 // the machine after a run with the snapshot taken before it.
