@@ -6,7 +6,7 @@
 // fuzzer reads a world out of its input bytes through FuzzedDataProvider, and
 // the corpus writer turns a hand-made world into the very bytes that the
 // provider reads back as that world (WorldEncoder mirrors the provider's
-// consumption rules), so the starting corpus holds from the typical cases.
+// consumption rules), so the starting corpus is made of the typical cases.
 //
 // ApplyWorld builds the machine over the stand-in, and CheckPromises compares
 // the machine after a run with the snapshot taken before it.

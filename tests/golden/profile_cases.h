@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 namespace golden {
@@ -224,6 +226,25 @@ inline const std::vector<WriteCase> &WriteCases() {
          "[a]\r\nk=1\r\n[b]\r\nj=2\r\n"},
     };
     return cases;
+}
+
+// File bytes as readable text for a failure message.
+inline std::string Escaped(const std::string &bytes) {
+    std::string text;
+    for (unsigned char c : bytes) {
+        if (c == '\r') {
+            text += "\\r";
+        } else if (c == '\n') {
+            text += "\\n";
+        } else if (c < 0x20 || c >= 0x7f) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            text += hex;
+        } else {
+            text += static_cast<char>(c);
+        }
+    }
+    return text;
 }
 
 } // namespace golden

@@ -54,24 +54,6 @@ protected:
     std::string directory_;
 };
 
-std::string Escaped(const std::string &bytes) {
-    std::string text;
-    for (unsigned char c : bytes) {
-        if (c == '\r') {
-            text += "\\r";
-        } else if (c == '\n') {
-            text += "\\n";
-        } else if (c < 0x20 || c >= 0x7f) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            text += hex;
-        } else {
-            text += static_cast<char>(c);
-        }
-    }
-    return text;
-}
-
 TEST_F(Profile, ReadsAsThePlatformDoes) {
     for (const golden::ReadCase &row : golden::ReadCases()) {
         SCOPED_TRACE(row.label);
@@ -99,8 +81,8 @@ TEST_F(Profile, ReadsAsThePlatformDoes) {
         EXPECT_EQ(count, row.count);
         std::size_t length = row.buffer.length;
         if (row.buffer.data != nullptr) {
-            EXPECT_EQ(Escaped(std::string(buffer, length)),
-                      Escaped(std::string(row.buffer.data, length)));
+            EXPECT_EQ(golden::Escaped(std::string(buffer, length)),
+                      golden::Escaped(std::string(row.buffer.data, length)));
         }
         for (std::size_t i = length; i < sizeof buffer; ++i) {
             if (static_cast<unsigned char>(buffer[i]) != 0xcc) {
@@ -123,8 +105,8 @@ TEST_F(Profile, WritesAsThePlatformDoes) {
                 WritePrivateProfileStringA(call.section, call.key, call.text, "E:\\profile.ini"),
                 call.result);
         }
-        EXPECT_EQ(Escaped(Get("profile.ini")),
-                  Escaped(row.expected != nullptr ? row.expected : "<missing>"));
+        EXPECT_EQ(golden::Escaped(Get("profile.ini")),
+                  golden::Escaped(row.expected != nullptr ? row.expected : "<missing>"));
     }
 }
 
@@ -172,7 +154,7 @@ TEST_F(Profile, RewriteKeepsOtherBytes) {
         SCOPED_TRACE(row.label);
         Put("profile.ini", row.before);
         EXPECT_TRUE(WritePrivateProfileStringA(row.section, row.key, row.text, "E:\\profile.ini"));
-        EXPECT_EQ(Escaped(Get("profile.ini")), Escaped(row.after));
+        EXPECT_EQ(golden::Escaped(Get("profile.ini")), golden::Escaped(row.after));
     }
 }
 

@@ -66,24 +66,6 @@ protected:
     std::vector<std::string> files_;
 };
 
-std::string Escaped(const std::string &bytes) {
-    std::string text;
-    for (unsigned char c : bytes) {
-        if (c == '\r') {
-            text += "\\r";
-        } else if (c == '\n') {
-            text += "\\n";
-        } else if (c < 0x20 || c >= 0x7f) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            text += hex;
-        } else {
-            text += static_cast<char>(c);
-        }
-    }
-    return text;
-}
-
 TEST_F(ProfileGolden, Reads) {
     for (const golden::ReadCase &row : golden::ReadCases()) {
         SCOPED_TRACE(row.label);
@@ -109,8 +91,8 @@ TEST_F(ProfileGolden, Reads) {
         const golden::Bytes &expected = row.wineDiffers ? row.wineBuffer : row.buffer;
         EXPECT_EQ(count, row.wineDiffers ? row.wineCount : row.count);
         if (expected.data != nullptr) {
-            EXPECT_EQ(Escaped(std::string(buffer, expected.length)),
-                      Escaped(std::string(expected.data, expected.length)));
+            EXPECT_EQ(golden::Escaped(std::string(buffer, expected.length)),
+                      golden::Escaped(std::string(expected.data, expected.length)));
         }
         // Only bytes inside the buffer may change.
         for (std::size_t i = row.size; i < sizeof buffer; ++i) {
@@ -133,8 +115,8 @@ TEST_F(ProfileGolden, Writes) {
             EXPECT_EQ(WritePrivateProfileStringA(call.section, call.key, call.text, name.c_str()),
                       call.result);
         }
-        EXPECT_EQ(Escaped(Get(name)),
-                  Escaped(row.expected != nullptr ? row.expected : "<missing>"));
+        EXPECT_EQ(golden::Escaped(Get(name)),
+                  golden::Escaped(row.expected != nullptr ? row.expected : "<missing>"));
     }
 }
 
