@@ -15,6 +15,7 @@
 
 namespace {
 
+using bmptest::Make;
 using bmptest::Picture;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -345,16 +346,6 @@ struct LayoutCase {
     std::ptrdiff_t bitsOffset;
     int colorCount;
 };
-
-Picture Make(std::uint32_t header, std::uint16_t bits, std::uint32_t used = 0,
-             std::uint32_t compression = BI_RGB) {
-    Picture p;
-    p.headerSize = header;
-    p.bitCount = bits;
-    p.colorsUsed = used;
-    p.compression = compression;
-    return p;
-}
 
 TEST_F(BitmapTest, PixelArrayFollowsHeaderAndColourTable) {
     const LayoutCase cases[] = {

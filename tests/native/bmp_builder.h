@@ -30,6 +30,17 @@ struct Picture {
     };
 };
 
+// A picture of the given header size and bit count, everything else as usual.
+inline Picture Make(std::uint32_t header, std::uint16_t bits, std::uint32_t used = 0,
+                    std::uint32_t compression = BI_RGB) {
+    Picture p;
+    p.headerSize = header;
+    p.bitCount = bits;
+    p.colorsUsed = used;
+    p.compression = compression;
+    return p;
+}
+
 inline COLORREF DefaultColor(int i) {
     return RGB(i & 0xFF, (255 - i) & 0xFF, (i * 7) & 0xFF);
 }

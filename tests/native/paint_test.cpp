@@ -18,6 +18,7 @@
 
 namespace {
 
+using bmptest::Make;
 using bmptest::Picture;
 
 class PaintTest : public ::testing::Test {
@@ -134,16 +135,6 @@ struct PaletteCase {
     Picture picture;
     size_t entries; // 0: no palette
 };
-
-Picture Make(std::uint32_t header, std::uint16_t bits, std::uint32_t used = 0,
-             std::uint32_t compression = BI_RGB) {
-    Picture p;
-    p.headerSize = header;
-    p.bitCount = bits;
-    p.colorsUsed = used;
-    p.compression = compression;
-    return p;
-}
 
 TEST_F(PaintTest, PaletteHasOneEntryPerColourUpTo256) {
     const PaletteCase cases[] = {
