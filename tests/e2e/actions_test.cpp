@@ -57,11 +57,7 @@ TEST_P(DialogAction, StoresTheBoxThenStartsWhatTheButtonNames) {
     Settings settings;
     settings.useTwoButtons = row.useTwoButtons;
     WriteSettings(settings);
-    if (row.installed) {
-        Install();
-    } else {
-        CreateProductKey("D:\\PRODUCT");
-    }
+    Register(row.installed);
     Start("");
     HWND dialog = WaitForDialog();
     ASSERT_NE(dialog, nullptr);

@@ -44,13 +44,7 @@ TEST_P(LaunchDialogVariant, ShowsItsButtonsCentredAndClosesStoringTheBox) {
         settings.bitmap = "SPLASH.BMP";
     }
     WriteSettings(settings);
-    if (row.installed) {
-        Install();
-    } else {
-        // Registered but without its App Paths entry: not installed, yet the
-        // product key is there to hold the choice.
-        CreateProductKey("D:\\PRODUCT");
-    }
+    Register(row.installed);
 
     Start("");
     HWND dialog = WaitForDialog();

@@ -51,6 +51,16 @@ protected:
         CreateAppPathKey(command, path);
     }
 
+    // Installed, or registered without its App Paths entry: not installed,
+    // yet the product key is there to hold the dialog choice.
+    static void Register(bool installed) {
+        if (installed) {
+            Install();
+        } else {
+            CreateProductKey("D:\\PRODUCT");
+        }
+    }
+
     void Start(const char *tail, const char *drive = "D") {
         if (discBefore_.empty()) {
             discBefore_ = SnapshotTree(kDiscWritable);
