@@ -23,15 +23,16 @@ char *FindExeExtension(char *command) {
     return nullptr;
 }
 
-// The program path within InstalledCommand ends at the first blank after its
-// extension; a command without a known extension is taken whole.
-static char *ArgumentBlank(char *command) {
+// The program path within a command ends at the first blank after its
+// extension, so blanks in a directory name stay part of it; a command without
+// a known extension is taken whole.
+char *FindArgumentBlank(char *command) {
     char *extension = FindExeExtension(command);
     return extension != nullptr ? std::strchr(extension, ' ') : nullptr;
 }
 
 int InstalledProgramExists(void) {
-    char *blank = ArgumentBlank(InstalledCommand);
+    char *blank = FindArgumentBlank(InstalledCommand);
     if (blank != nullptr) {
         *blank = '\0';
     }

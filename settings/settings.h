@@ -31,6 +31,8 @@ int LaunchDriveIsLetter(void);
 extern char InstalledCommand[256];
 int DetectInstalledProduct(int *productWindowForeground);
 char *FindExeExtension(char *command);
+// The blank that ends the program path in a command, or null when none does.
+char *FindArgumentBlank(char *command);
 int InstalledProgramExists(void);
 int InstallDirectoryExists(void);
 int ProductKeyExists(void);

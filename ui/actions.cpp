@@ -20,12 +20,9 @@ int RunInstalledProgram(HWND owner) {
     ReadSetting(SECTION_GENERAL_INFO, KEY_EXECUTABLE_WORKING_DIR, directory, sizeof directory);
     ResolveWorkingDirectory(directory);
 
-    // The program path ends at the first blank after its extension, so
-    // blanks in a directory name stay part of it; a command without a known
-    // extension is started whole, with no arguments.
+    // A command without a known extension is started whole, with no arguments.
     const char *arguments = nullptr;
-    char *extension = FindExeExtension(InstalledCommand);
-    char *blank = extension != nullptr ? std::strchr(extension, ' ') : nullptr;
+    char *blank = FindArgumentBlank(InstalledCommand);
     if (blank != nullptr) {
         *blank = '\0';
         arguments = blank + 1;
