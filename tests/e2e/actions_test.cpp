@@ -6,11 +6,6 @@
 namespace e2e {
 namespace {
 
-constexpr int kInstall = 1;
-constexpr int kClose = 2;
-constexpr int kRun = 3;
-constexpr int kCheckBox = 1000;
-
 const char kProductCommandLine[] = "\"D:\\PRODUCT\\PRODUCT.EXE\"";
 const char kSetupCommandLine[] = "\"D:\\SETUP\\SETUP.EXE\" SETUP.EXE D:\\PRODUCT\\PRODUCT.EXE";
 const char kFailureText[] =

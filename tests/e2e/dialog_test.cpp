@@ -7,11 +7,6 @@
 namespace e2e {
 namespace {
 
-constexpr int kInstall = 1;
-constexpr int kClose = 2;
-constexpr int kRun = 3;
-constexpr int kCheckBox = 1000;
-
 struct VariantRow {
     const char *label;
     const char *useTwoButtons;

@@ -8,6 +8,12 @@
 
 namespace e2e {
 
+// The launch dialog's controls; each button's id is also its result code.
+constexpr int kInstall = 1;
+constexpr int kClose = 2;
+constexpr int kRun = 3;
+constexpr int kCheckBox = 1000;
+
 class LauncherScenario : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -228,6 +228,19 @@ inline const std::vector<WriteCase> &WriteCases() {
     return cases;
 }
 
+// The file name a read passes: the written or missing file's own name, none,
+// or the empty name.
+inline const char *FileNameFor(const ReadCase &row, const char *file) {
+    switch (row.file) {
+    case FileName::Null:
+        return nullptr;
+    case FileName::Empty:
+        return "";
+    default:
+        return file;
+    }
+}
+
 // File bytes as readable text for a failure message.
 inline std::string Escaped(const std::string &bytes) {
     std::string text;

@@ -57,21 +57,11 @@ protected:
 TEST_F(Profile, ReadsAsThePlatformDoes) {
     for (const golden::ReadCase &row : golden::ReadCases()) {
         SCOPED_TRACE(row.label);
-        const char *fileName = "E:\\profile.ini";
         std::filesystem::remove(HostFile("profile.ini"));
-        switch (row.file) {
-        case golden::FileName::Written:
+        if (row.file == golden::FileName::Written) {
             Put("profile.ini", row.content);
-            break;
-        case golden::FileName::Missing:
-            break;
-        case golden::FileName::Null:
-            fileName = nullptr;
-            break;
-        case golden::FileName::Empty:
-            fileName = "";
-            break;
         }
+        const char *fileName = golden::FileNameFor(row, "E:\\profile.ini");
         // A guard byte past the buffer's end proves nothing is written there.
         char buffer[300];
         std::memset(buffer, 0xcc, sizeof buffer);

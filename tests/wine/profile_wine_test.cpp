@@ -70,20 +70,10 @@ TEST_F(ProfileGolden, Reads) {
     for (const golden::ReadCase &row : golden::ReadCases()) {
         SCOPED_TRACE(row.label);
         std::string name = NewFile();
-        const char *fileName = name.c_str();
-        switch (row.file) {
-        case golden::FileName::Written:
+        if (row.file == golden::FileName::Written) {
             Put(name, row.content);
-            break;
-        case golden::FileName::Missing:
-            break;
-        case golden::FileName::Null:
-            fileName = nullptr;
-            break;
-        case golden::FileName::Empty:
-            fileName = "";
-            break;
         }
+        const char *fileName = golden::FileNameFor(row, name.c_str());
         char buffer[300];
         std::memset(buffer, 0xcc, sizeof buffer);
         DWORD count = GetPrivateProfileStringA(row.section, row.key, row.defaultValue, buffer,
