@@ -3,7 +3,7 @@
 // table for each paint.
 #include "bitmap/bitmap.h"
 
-#include "launcher/launcher.h"
+#include "runtime/process.h"
 #include "resources/resource.h"
 #include "settings/names.h"
 #include "settings/settings.h"

@@ -8,18 +8,6 @@
 #include "settings/settings.h"
 #include "ui/ui.h"
 
-HINSTANCE LauncherInstance;
-char LauncherDirectory[128];
-char SettingsPath[128];
-char DialogCaption[128];
-char RegistryKeyName[50];
-int ProductInstalled;
-
-// The diagnostic sink stays silent in every build: a launcher on a disc has
-// nowhere to write, and a console would flash up on the user's screen.
-// NOLINTNEXTLINE(cert-dcl50-cpp): a printf-style sink by design; it formats nothing.
-void Trace(const char *, ...) {}
-
 // A module path that does not fit the field, or has no backslash, gives no
 // directory; the settings file then counts as missing.
 void ComputeLauncherDirectory(void) {

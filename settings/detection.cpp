@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "launcher/launcher.h"
+#include "runtime/process.h"
 #include "settings/names.h"
 #include "settings/settings.h"
 

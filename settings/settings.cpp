@@ -1,6 +1,6 @@
 #include "settings/settings.h"
 
-#include "launcher/launcher.h"
+#include "runtime/process.h"
 
 // Every value comes from the file at the moment it is needed: a disc author
 // may edit autorun.ini while the launcher runs, and nothing is cached.

@@ -28,6 +28,9 @@ int StartsWithDriveDesignator(const BYTE *data, DWORD count);
 int LaunchDriveIsLetter(void);
 
 // Installed-product detection and the drive-letter refresh.
+// The detection asks whether the product's own window is in front; that test
+// belongs to the start-up sequence's foreground-window conditions.
+int IsProductWindowForeground(void);
 extern char InstalledCommand[256];
 int DetectInstalledProduct(int *productWindowForeground);
 char *FindExeExtension(char *command);

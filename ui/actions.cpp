@@ -5,7 +5,7 @@
 
 #include <shellapi.h>
 
-#include "launcher/launcher.h"
+#include "runtime/process.h"
 #include "resource.h"
 #include "settings/names.h"
 #include "settings/settings.h"

@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "bitmap/bitmap.h"
-#include "launcher/launcher.h"
+#include "runtime/process.h"
 #include "resource.h"
 #include "settings/names.h"
 #include "settings/settings.h"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "scenario.h"
+#include "settings/settings.h"
 
 namespace {
 
