@@ -40,3 +40,10 @@ gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)
 if(LAUNCHER_FUZZERS)
     include(cmake/fuzzers.cmake OPTIONAL)
 endif()
+
+# The disc author's tool: the launcher's own code over the stand-in, as a
+# command-line program (check, simulate, matrix, ...). One file per verb.
+file(GLOB AUTHORING_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/authoring/*.cpp)
+add_executable(autorun-tool ${AUTHORING_SOURCES})
+target_link_libraries(autorun-tool PRIVATE launcher_core winapi)
+target_compile_options(autorun-tool PRIVATE ${LAUNCHER_WARNINGS})
