@@ -30,52 +30,51 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 set(LAUNCHER_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${LAUNCHER_WINEPREFIX})
 
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
-    add_executable(wine_tests ${WINE_TEST_SOURCES} resources/launcher.rc)
-    target_link_libraries(wine_tests PRIVATE launcher_core gtest gtest_main shell32 advapi32 user32
-                          gdi32 kernel32)
-    target_link_options(wine_tests PRIVATE -static)
-    set_target_properties(wine_tests PROPERTIES CROSSCOMPILING_EMULATOR
-                          "${CMAKE_CROSSCOMPILING_EMULATOR}")
-    # One process for the whole suite: Wine's start-up dominates, and the
-    # tests are written to own and restore their prefix state.
-    add_test(NAME wine_tests COMMAND wine_tests)
-    set_tests_properties(wine_tests PROPERTIES TIMEOUT 600)
-endif()
+# Both builds are run under Wine: the x64 build natively, the i686 build (the
+# one a disc ships) through Wine's 32-bit loader, each in its own prefix.
+file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
+add_executable(wine_tests ${WINE_TEST_SOURCES} resources/launcher.rc)
+target_link_libraries(wine_tests PRIVATE launcher_core gtest gtest_main shell32 advapi32 user32
+                      gdi32 kernel32)
+target_link_options(wine_tests PRIVATE -static)
+set_target_properties(wine_tests PROPERTIES CROSSCOMPILING_EMULATOR
+                      "${CMAKE_CROSSCOMPILING_EMULATOR}")
+# One process for the whole suite: Wine's start-up dominates, and the
+# tests are written to own and restore their prefix state.
+add_test(NAME wine_tests COMMAND wine_tests)
+set_tests_properties(wine_tests PROPERTIES TIMEOUT 600)
 
 # ---------------------------------------------------------------------------
 # End-to-end suite: the real launcher.exe on a disc mapped to drive D: in a
 # private Wine prefix, driven from outside as a user would (tests/e2e), with a
-# probe program standing in for the installed program and for setup.
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    add_executable(probe WIN32 tests/e2e/probe/probe.cpp)
-    target_compile_options(probe PRIVATE ${LAUNCHER_WARNINGS})
-    target_link_options(probe PRIVATE -static -mwindows -s)
-    set_target_properties(probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# probe program standing in for the installed program and for setup. The
+# driver and the probe are built for the same architecture as the launcher.
+add_executable(probe WIN32 tests/e2e/probe/probe.cpp)
+target_compile_options(probe PRIVATE ${LAUNCHER_WARNINGS})
+target_link_options(probe PRIVATE -static -mwindows -s)
+set_target_properties(probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-    file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
-    add_executable(e2e_tests ${E2E_TEST_SOURCES})
-    target_compile_definitions(e2e_tests PRIVATE _WIN32_WINNT=0x0601)
-    target_link_libraries(e2e_tests PRIVATE gtest gtest_main advapi32 user32 gdi32 kernel32)
-    target_link_options(e2e_tests PRIVATE -static)
-    add_dependencies(e2e_tests launcher probe)
+file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+add_executable(e2e_tests ${E2E_TEST_SOURCES})
+target_compile_definitions(e2e_tests PRIVATE _WIN32_WINNT=0x0601)
+target_link_libraries(e2e_tests PRIVATE gtest gtest_main advapi32 user32 gdi32 kernel32)
+target_link_options(e2e_tests PRIVATE -static)
+add_dependencies(e2e_tests launcher probe)
 
-    set(E2E_PREFIX ${CMAKE_BINARY_DIR}/e2e-prefix)
-    set(E2E_DISC ${CMAKE_BINARY_DIR}/e2e/disc)
-    set_target_properties(e2e_tests PROPERTIES CROSSCOMPILING_EMULATOR
-                          "${CMAKE_SOURCE_DIR}/tools/wine-run.sh;${E2E_PREFIX}")
-    add_test(NAME e2e_prepare COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/prepare.sh ${E2E_PREFIX}
-             ${E2E_DISC})
-    set_tests_properties(e2e_prepare PROPERTIES FIXTURES_SETUP e2e_disc TIMEOUT 300)
-    # The read-only view of the disc is unmounted again after the suite, so
-    # the build folder can be removed as usual.
-    add_test(NAME e2e_release COMMAND sh -c
-             "mountpoint -q '${E2E_DISC}-ro' && umount '${E2E_DISC}-ro' || true")
-    set_tests_properties(e2e_release PROPERTIES FIXTURES_CLEANUP e2e_disc)
-    add_test(NAME e2e_tests COMMAND e2e_tests)
-    set_tests_properties(e2e_tests PROPERTIES
-        FIXTURES_REQUIRED e2e_disc
-        TIMEOUT 900
-        ENVIRONMENT "E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>;E2E_SPLASH=${CMAKE_SOURCE_DIR}/examples/disc/SPLASH.BMP")
-endif()
+set(E2E_PREFIX ${CMAKE_BINARY_DIR}/e2e-prefix)
+set(E2E_DISC ${CMAKE_BINARY_DIR}/e2e/disc)
+set_target_properties(e2e_tests PROPERTIES CROSSCOMPILING_EMULATOR
+                      "${CMAKE_SOURCE_DIR}/tools/wine-run.sh;${E2E_PREFIX}")
+add_test(NAME e2e_prepare COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/prepare.sh ${E2E_PREFIX}
+         ${E2E_DISC})
+set_tests_properties(e2e_prepare PROPERTIES FIXTURES_SETUP e2e_disc TIMEOUT 300)
+# The read-only view of the disc is unmounted again after the suite, so
+# the build folder can be removed as usual.
+add_test(NAME e2e_release COMMAND sh -c
+         "mountpoint -q '${E2E_DISC}-ro' && umount '${E2E_DISC}-ro' || true")
+set_tests_properties(e2e_release PROPERTIES FIXTURES_CLEANUP e2e_disc)
+add_test(NAME e2e_tests COMMAND e2e_tests)
+set_tests_properties(e2e_tests PROPERTIES
+    FIXTURES_REQUIRED e2e_disc
+    TIMEOUT 900
+    ENVIRONMENT "E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>;E2E_SPLASH=${CMAKE_SOURCE_DIR}/examples/disc/SPLASH.BMP")

@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
 # Captures the four launch dialog variants (templates 500 to 503) as the
 # end-to-end suite shows them under Wine and stores them as
-# docs/images/launch-500.png ... launch-503.png.
-# Usage: tools/screenshots.sh   (needs mingw-w64, wine64, xvfb, cmake, imagemagick)
+# docs/images/launch-500.png ... launch-503.png. The pictures come from the
+# i686 build, the one a disc ships and users see, in a prefix of their own
+# whose fonts are Wine's own only (tools/wine-fonts.conf), so pictures taken on
+# different machines compare.
+# Usage: tools/screenshots.sh   (needs mingw-w64, wine64 and wine32, xvfb, cmake, imagemagick)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build/windows-x64
-prefix=$build/e2e-prefix
-shots=$build/e2e/screenshots
+build=$root/build/windows-x86
+prefix=$build/screenshot-prefix
+shots=$build/screenshots/pictures
+disc=$build/screenshots/disc
+export FONTCONFIG_FILE=$root/tools/wine-fonts.conf
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake --preset windows-x64 -S "$root" >/dev/null
+    cmake --preset windows-x86 -S "$root" >/dev/null
 fi
 cmake --build "$build" --target e2e_tests -j2 >/dev/null
-"$root/tests/e2e/prepare.sh" "$prefix" "$build/e2e/disc" >/dev/null
+"$root/tests/e2e/prepare.sh" "$prefix" "$disc" >/dev/null
+release() { mountpoint -q "$disc-ro" && umount "$disc-ro" 2>/dev/null || true; }
+trap release EXIT
 
 rm -rf "$shots"
 mkdir -p "$shots"

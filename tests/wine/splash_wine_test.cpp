@@ -171,14 +171,20 @@ protected:
             RedrawWindow(dialog, nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
             HDC dc = GetDC(dialog);
-            auto paintDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-            for (;;) {
+            // In a prefix that has just been made, Wine may drop the first
+            // requests while it settles; ask again until the deadline.
+            auto paintDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+            for (int poll = 1;; ++poll) {
                 reading.topLeft[0] = GetPixel(dc, origin.x, origin.y);
                 if (reading.topLeft[0] == expectedTopLeft ||
                     std::chrono::steady_clock::now() >= paintDeadline) {
                     break;
                 }
                 Sleep(20);
+                if (poll % 25 == 0) {
+                    RedrawWindow(dialog, nullptr, nullptr,
+                                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+                }
             }
             reading.painted = reading.topLeft[0] == expectedTopLeft;
             // The colour seen at the origin may be the dialog's background in
