@@ -1,6 +1,8 @@
 # Windows program (mingw-w64 cross build) and the tests that run it under Wine.
 enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${CMAKE_SOURCE_DIR}/resources")
+# version.h: the version resource takes its numbers from the project version.
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${CMAKE_BINARY_DIR}/generated")
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     # The 32-bit build is the one a disc ships; it carries the application manifest.
     set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -DLAUNCHER_MANIFEST")
