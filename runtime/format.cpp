@@ -49,6 +49,7 @@ void PutDecimal(Output *out, int value) {
 
 } // namespace
 
+// NOLINTNEXTLINE(cert-dcl50-cpp): printf-style, so the compiler checks each call's arguments.
 int FormatText(char *buffer, size_t size, const char *format, ...) {
     Output out = {buffer, size, 0};
     va_list arguments;
