@@ -57,8 +57,9 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${LAUNCH
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
     add_executable(wine_tests ${WINE_TEST_SOURCES} resources/launcher.rc)
+    # version: the tests read the version resource back as the system does.
     target_link_libraries(wine_tests PRIVATE launcher_core gtest gtest_main shell32 advapi32 user32
-                          gdi32 kernel32)
+                          gdi32 kernel32 version)
     target_link_options(wine_tests PRIVATE -static)
     set_target_properties(wine_tests PROPERTIES CROSSCOMPILING_EMULATOR
                           "${CMAKE_CROSSCOMPILING_EMULATOR}")
