@@ -3,12 +3,11 @@
 // table for each paint.
 #include "bitmap/bitmap.h"
 
-#include "runtime/process.h"
 #include "resources/resource.h"
+#include "runtime/format.h"
+#include "runtime/process.h"
 #include "settings/names.h"
 #include "settings/settings.h"
-
-#include <cstdio>
 
 BYTE *SplashBitmap = nullptr;
 
@@ -30,7 +29,7 @@ void LoadSplashBitmap(HWND dialog, BYTE **bitmap) {
     // The value names a file relative to the root of the launch drive,
     // wherever on the disc the launcher itself sits.
     char path[256];
-    snprintf(path, sizeof path, "%c:\\%s", LaunchDriveLetter(), name);
+    FormatText(path, sizeof path, "%c:\\%s", LaunchDriveLetter(), name);
     *bitmap = LoadBitmapFile(path);
 }
 

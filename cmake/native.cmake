@@ -10,8 +10,9 @@ file(GLOB LAUNCHER_RC_DEPENDS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
 add_custom_command(
     OUTPUT ${LAUNCHER_RES}
     COMMAND ${LAUNCHER_WINDRES} -O res -I ${CMAKE_SOURCE_DIR}/resources
+            -I ${CMAKE_BINARY_DIR}/generated
             ${CMAKE_SOURCE_DIR}/resources/launcher.rc -o ${LAUNCHER_RES}
-    DEPENDS ${LAUNCHER_RC_DEPENDS}
+    DEPENDS ${LAUNCHER_RC_DEPENDS} ${CMAKE_BINARY_DIR}/generated/version.h
     COMMENT "Compiling launcher.rc")
 add_custom_command(
     OUTPUT ${LAUNCHER_RES_CPP}

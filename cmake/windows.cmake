@@ -1,6 +1,8 @@
 # Windows program (mingw-w64 cross build) and the tests that run it under Wine.
 enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${CMAKE_SOURCE_DIR}/resources")
+# version.h: the version resource takes its numbers from the project version.
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${CMAKE_BINARY_DIR}/generated")
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     # The 32-bit build is the one a disc ships; it carries the application manifest.
     set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -DLAUNCHER_MANIFEST")
@@ -8,17 +10,39 @@ endif()
 
 target_compile_options(launcher_core PRIVATE -Os -ffunction-sections -fdata-sections)
 
+# Small and reproducible: the launcher code carries no unwind tables (it never
+# throws, and nothing unwinds through it), no path of the build folder, and
+# the program no link time stamp, so two builds of one commit are the same
+# bytes wherever they are made.
+set(LAUNCHER_SMALL_FLAGS -fno-asynchronous-unwind-tables -fno-unwind-tables
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=
+    -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+target_compile_options(launcher_core PRIVATE ${LAUNCHER_SMALL_FLAGS})
+
 # Hardening: ASLR and DEP always, high-entropy ASLR where the address space allows.
 set(LAUNCHER_PE_FLAGS -Wl,--dynamicbase -Wl,--nxcompat)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     list(APPEND LAUNCHER_PE_FLAGS -Wl,--high-entropy-va)
 endif()
 
-add_executable(launcher WIN32 launcher/entry.cpp resources/launcher.rc)
-target_compile_options(launcher PRIVATE ${LAUNCHER_WARNINGS} -Os -fno-exceptions -fno-rtti -municode)
+# The program starts at LauncherStartup (launcher/startup.cpp), not at the C
+# runtime's start-up code, which brings in much the launcher never uses. No
+# automatic import of DLL data: what it needs (runtime pseudo-relocations) is
+# applied by that start-up code, so a reference that needs one must fail the
+# link instead.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(LAUNCHER_ENTRY _LauncherStartup)
+else()
+    set(LAUNCHER_ENTRY LauncherStartup)
+endif()
+add_executable(launcher WIN32 launcher/entry.cpp launcher/startup.cpp resources/launcher.rc)
+target_compile_options(launcher PRIVATE ${LAUNCHER_WARNINGS} -Os -fno-exceptions -fno-rtti -municode
+                       ${LAUNCHER_SMALL_FLAGS})
 target_link_libraries(launcher PRIVATE launcher_core shell32 advapi32 user32 gdi32 kernel32)
-target_link_options(launcher PRIVATE -static -mwindows -municode -s -Wl,--gc-sections
-                    ${LAUNCHER_PE_FLAGS})
+target_link_options(launcher PRIVATE -static -mwindows -municode -nostartfiles
+                    -Wl,--entry=${LAUNCHER_ENTRY} -s -Wl,--gc-sections
+                    -Wl,--disable-auto-import -Wl,--no-insert-timestamp
+                    -Wl,-Map=${CMAKE_BINARY_DIR}/launcher.map ${LAUNCHER_PE_FLAGS})
 set_target_properties(launcher PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # GoogleTest from Debian's sources, built with the cross compiler.
@@ -34,8 +58,9 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${LAUNCH
 # one a disc ships) through Wine's 32-bit loader, each in its own prefix.
 file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TEST_SOURCES} resources/launcher.rc)
+# version: the tests read the version resource back as the system does.
 target_link_libraries(wine_tests PRIVATE launcher_core gtest gtest_main shell32 advapi32 user32
-                      gdi32 kernel32)
+                      gdi32 kernel32 version)
 target_link_options(wine_tests PRIVATE -static)
 set_target_properties(wine_tests PROPERTIES CROSSCOMPILING_EMULATOR
                       "${CMAKE_CROSSCOMPILING_EMULATOR}")

@@ -1,6 +1,5 @@
-#include <cstdio>
-
 #include "launcher/launcher.h"
+#include "runtime/format.h"
 #include "settings/names.h"
 #include "settings/settings.h"
 
@@ -21,9 +20,9 @@ int ConditionsMet(const char *section, int resultIfEmpty) {
         char key[64];
         char className[128];
         char title[128];
-        snprintf(key, sizeof key, KEY_CONDITION_CLASS_FORMAT, pair);
+        FormatText(key, sizeof key, KEY_CONDITION_CLASS_FORMAT, pair);
         ReadSetting(section, key, className, sizeof className);
-        snprintf(key, sizeof key, KEY_CONDITION_CAPTION_FORMAT, pair);
+        FormatText(key, sizeof key, KEY_CONDITION_CAPTION_FORMAT, pair);
         ReadSetting(section, key, title, sizeof title);
         if (className[0] == '\0' && title[0] == '\0') {
             return 0;

@@ -1,9 +1,9 @@
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "launcher/launcher.h"
 #include "resource.h"
+#include "runtime/format.h"
 #include "settings/names.h"
 #include "settings/settings.h"
 #include "ui/ui.h"
@@ -31,8 +31,8 @@ static void FormSettingsPath(void) {
     if (LauncherDirectory[0] == '\0') {
         return;
     }
-    int length =
-        snprintf(SettingsPath, sizeof SettingsPath, "%s%s", LauncherDirectory, SETTINGS_FILE_NAME);
+    int length = FormatText(SettingsPath, sizeof SettingsPath, "%s%s", LauncherDirectory,
+                            SETTINGS_FILE_NAME);
     if (length < 0 || static_cast<size_t>(length) >= sizeof SettingsPath) {
         // A cut path would name some other file; read nothing instead.
         SettingsPath[0] = '\0';

@@ -1,6 +1,6 @@
-#include <cstdio>
 #include <cstring>
 
+#include "runtime/format.h"
 #include "runtime/process.h"
 #include "settings/names.h"
 #include "settings/settings.h"
@@ -116,7 +116,7 @@ void RefreshProductConfigFile(void) {
         dot != nullptr ? dot - RegistryKeyName : static_cast<long>(std::strlen(RegistryKeyName)));
     char path[256];
     int length =
-        snprintf(path, sizeof path, "%s\\%.*s.CFG", directory, stemLength, RegistryKeyName);
+        FormatText(path, sizeof path, "%s\\%.*s.CFG", directory, stemLength, RegistryKeyName);
     // A path that does not fit would name some other file: skip it.
     if (length > 0 && static_cast<size_t>(length) < sizeof path &&
         GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {

@@ -1,6 +1,6 @@
-#include <cstdio>
 #include <cstring>
 
+#include "runtime/format.h"
 #include "runtime/process.h"
 #include "settings/names.h"
 #include "settings/settings.h"
@@ -15,7 +15,7 @@ static const REGSAM RegistryView = KEY_WOW64_32KEY;
 
 static void FormKeyPath(const char *prefix, char *path, size_t size) {
     if (std::strcmp(prefix, AppPathsPrefix) == 0) {
-        snprintf(path, size, "%s%s", prefix, RegistryKeyName);
+        FormatText(path, size, "%s%s", prefix, RegistryKeyName);
         return;
     }
     char company[50];
@@ -24,7 +24,7 @@ static void FormKeyPath(const char *prefix, char *path, size_t size) {
     ReadSetting(SECTION_GENERAL_INFO, KEY_COMPANY, company, sizeof company);
     ReadSetting(SECTION_GENERAL_INFO, KEY_PRODUCT_TITLE, title, sizeof title);
     ReadSetting(SECTION_GENERAL_INFO, KEY_PRODUCT_VERSION, version, sizeof version);
-    snprintf(path, size, "%s%s\\%s\\%s", prefix, company, title, version);
+    FormatText(path, size, "%s%s\\%s\\%s", prefix, company, title, version);
 }
 
 int OpenRegistryKey(HKEY *key, const char *prefix) {

@@ -48,5 +48,16 @@ check() { # arch objdump exe
 
 check x64 x86_64-w64-mingw32-objdump build/windows-x64/launcher.exe
 check x86 i686-w64-mingw32-objdump build/windows-x86/launcher.exe
+
+# ---------------------------------------------------------------------------
+# Version information: both executables carry the version resource, its
+# numbers are the project version of CMakeLists.txt, and none of its strings
+# makes Windows take the launcher for an installer (tools/pe-version.py).
+project_version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+for exe in build/windows-x64/launcher.exe build/windows-x86/launcher.exe; do
+    [ -f "$exe" ] || continue
+    python3 tools/pe-version.py "$exe" --expect-version "$project_version" >/dev/null ||
+        { echo "check-pe: $exe: version information wrong or missing" >&2; status=1; }
+done
 [ "$status" -eq 0 ] && echo "check-pe: hardening in place"
 exit "$status"

@@ -37,6 +37,10 @@ cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64
 run_ctest windows-x64
 
+echo "== release checks: two clean builds give the same bytes; both exes sign and verify"
+tools/reproducible-check.sh
+tools/sign-check.sh
+
 if [ -x tools/robustness-ci.sh ]; then
     echo "== robustness: sanitizers, fuzzers, static analysis, PE checks"
     tools/robustness-ci.sh

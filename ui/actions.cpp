@@ -1,18 +1,18 @@
-#include <cstdio>
 #include <cstring>
 
 #include <windows.h>
 
 #include <shellapi.h>
 
-#include "runtime/process.h"
 #include "resource.h"
+#include "runtime/format.h"
+#include "runtime/process.h"
 #include "settings/names.h"
 #include "settings/settings.h"
 #include "ui/ui.h"
 
 static void CopyText(char *destination, size_t size, const char *source) {
-    snprintf(destination, size, "%s", source);
+    FormatText(destination, size, "%s", source);
 }
 
 int RunInstalledProgram(HWND owner) {
@@ -42,7 +42,7 @@ void ResolveWorkingDirectory(char *entry) {
     if (std::strstr(entry, MACRO_INSTALL_FROM_DRIVE) != nullptr) {
         // Without a remainder the macro stands for the launch drive's root.
         char formed[256];
-        snprintf(formed, sizeof formed, "%c:\\%s", LaunchDriveLetter(), remainder);
+        FormatText(formed, sizeof formed, "%c:\\%s", LaunchDriveLetter(), remainder);
         CopyText(entry, size, formed);
     } else if (std::strstr(entry, MACRO_INSTALL_TO_DIRECTORY) != nullptr) {
         HKEY key;
@@ -65,14 +65,14 @@ void BuildSetupCommand(char *setupPath, char *argumentLine) {
     const size_t size = 128;
     char setup[128];
     ReadSetting(SECTION_INSTALLER_ITEMS, KEY_SETUP_PATH, setup, sizeof setup);
-    snprintf(setupPath, size, "%c:\\%s", LaunchDriveLetter(), setup);
+    FormatText(setupPath, size, "%c:\\%s", LaunchDriveLetter(), setup);
 
     char passed[128];
     ReadSetting(SECTION_INSTALLER_ITEMS, KEY_EXECUTABLE_TO_PASS, passed, sizeof passed);
     // The setup program gets its own file name as the first word.
     const char *lastBackslash = std::strrchr(setupPath, '\\');
     const char *fileName = lastBackslash != nullptr ? lastBackslash + 1 : setupPath;
-    snprintf(argumentLine, size, "%s %c:\\%s", fileName, LaunchDriveLetter(), passed);
+    FormatText(argumentLine, size, "%s %c:\\%s", fileName, LaunchDriveLetter(), passed);
 }
 
 int RunProgram(HWND owner, const char *file, const char *parameters, const char *directory) {
@@ -117,14 +117,14 @@ static void LaunchRoot(const char *modulePath, char *root, size_t size) {
         int length =
             static_cast<int>(shareEnd != nullptr ? shareEnd - modulePath
                                                  : static_cast<long>(std::strlen(modulePath)));
-        snprintf(root, size, "%.*s", length, modulePath);
+        FormatText(root, size, "%.*s", length, modulePath);
         return;
     }
     const char *backslash = std::strchr(modulePath, '\\');
     if (backslash == nullptr || backslash == modulePath) {
         return;
     }
-    snprintf(root, size, "%.*s", static_cast<int>(backslash - modulePath), modulePath);
+    FormatText(root, size, "%.*s", static_cast<int>(backslash - modulePath), modulePath);
 }
 
 void PerformAlternateAction(HINSTANCE instance, char *action) {
