@@ -290,6 +290,21 @@ TEST_F(Refresh, BareLettersAreRefreshedEverywhere) {
         << "a word that begins with a letter is no drive";
 }
 
+// A standard user may read HKLM but not write it: the App Paths key opens
+// for reading alone, the product still counts as installed, and the refresh
+// of its values fails quietly while the product key's value is still written.
+TEST_F(Refresh, ReadOnlyAppPathsKeyForAStandardUser) {
+    standin::DenyWriteAccess(ExampleAppPathKey, true);
+    machine.WriteFile("E:\\PRODUCT\\PRODUCT.EXE", "MZ");
+    machine.Run("/b");
+    EXPECT_EQ(ProductInstalled, 1) << "read through a query-only handle";
+    EXPECT_EQ(InstalledCommand[0], 'E') << "the run itself uses the launch drive";
+    EXPECT_EQ(Stored(ExampleAppPathKey, ""), std::string("D:\\PRODUCT\\PRODUCT.EXE /cd\0", 27));
+    EXPECT_EQ(Stored(ExampleAppPathKey, "Path"), std::string("D:\\PRODUCT\0", 11));
+    EXPECT_EQ(Stored(ExampleProductKey, "$Install_FromDrive$"), std::string("E:\\\0", 4));
+    EXPECT_EQ(standin::OpenKeyCount(), 0);
+}
+
 TEST_F(Refresh, ConfigFileEntriesMissingOrEmptyAreNotCreated) {
     machine.WriteFile("C:\\Product\\PRODUCT.CFG", "[install]\r\nInstallFromDir=\r\n");
     machine.Run("/b");
