@@ -712,7 +712,8 @@ inline std::string CheckPromises(const Snapshot &before, const Snapshot &after, 
                  at = now.path.find('\\', at + 1)) {
                 ++depth;
             }
-            if (Lower(now.path.substr(0, 20), "SOFTWARE\\Wow6432Node")) {
+            if (Lower(now.path.substr(0, 20), "SOFTWARE\\Wow6432Node") &&
+                (now.path.size() == 20 || now.path[20] == '\\')) {
                 --depth;
             }
             if (now.path.find("App Paths") != std::string::npos || now.path.empty() || depth < 4) {
