@@ -539,6 +539,8 @@ inline Machine ApplyWorld(const World &w, const std::filesystem::path &root) {
     standin::SetAnsiCodePage(w.codePage == 1 ? 932 : 1252);
     standin::MapDrive(m.discLetter, (root / "disc").string());
     standin::MapDrive('C', (root / "c").string());
+    // The 32-bit view's root, present on every 64-bit machine.
+    standin::CreateKey("SOFTWARE\\Wow6432Node");
     m.modulePath = ModulePath(w, m.discLetter);
     standin::SetModulePath(m.modulePath);
 
@@ -703,7 +705,18 @@ inline std::string CheckPromises(const Snapshot &before, const Snapshot &after, 
             if (name != VALUE_DISABLE_DIALOG) {
                 return "registry value created: " + now.path + "\\" + name;
             }
-            if (now.path.find("App Paths") != std::string::npos || now.path.empty()) {
+            // A product key is SOFTWARE\Company\Title\Version at least (in
+            // either view): never SOFTWARE itself or a key above the product's.
+            std::size_t depth = 1;
+            for (std::size_t at = now.path.find('\\'); at != std::string::npos;
+                 at = now.path.find('\\', at + 1)) {
+                ++depth;
+            }
+            if (Lower(now.path.substr(0, 20), "SOFTWARE\\Wow6432Node") &&
+                (now.path.size() == 20 || now.path[20] == '\\')) {
+                --depth;
+            }
+            if (now.path.find("App Paths") != std::string::npos || now.path.empty() || depth < 4) {
                 return "suppression value created outside a product key: " + now.path;
             }
             if (now.values[v].second.type != REG_SZ) {

@@ -1,4 +1,5 @@
 #include "launcher/launcher.h"
+#include "runtime/paths.h"
 
 // The tail is what follows the program name, found the way the classic
 // process start-up finds it, so the switch tests see the same text whichever
@@ -12,11 +13,9 @@ const char *CommandLineTail(const char *commandLine) {
         ++p;
         while (*p != '\0' && *p != '"') {
             // A double-byte character's trail byte may equal a quote; it
-            // belongs to the name. A lead byte at the very end takes nothing.
-            if (IsDBCSLeadByte(*p) && p[1] != '\0') {
-                ++p;
-            }
-            ++p;
+            // belongs to the name.
+            p = reinterpret_cast<const unsigned char *>(
+                NextCharacter(reinterpret_cast<const char *>(p)));
         }
         if (*p == '"') {
             ++p;

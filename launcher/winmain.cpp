@@ -4,6 +4,7 @@
 #include "launcher/launcher.h"
 #include "resource.h"
 #include "runtime/format.h"
+#include "runtime/paths.h"
 #include "settings/names.h"
 #include "settings/settings.h"
 #include "ui/ui.h"
@@ -18,7 +19,9 @@ void ComputeLauncherDirectory(void) {
         return;
     }
     path[length] = '\0';
-    char *lastBackslash = std::strrchr(path, '\\');
+    // In a double-byte code page a character of the file name may end in the
+    // byte 0x5C, which is no separator.
+    char *lastBackslash = FindLastBackslash(path);
     if (lastBackslash == nullptr) {
         return;
     }

@@ -36,19 +36,14 @@ int InstalledProgramExists(void) {
     if (blank != nullptr) {
         *blank = '\0';
     }
-    // OpenFile's record holds only 127 characters and fails longer paths, so
-    // the file is opened for reading directly instead: a program path of any
-    // length that fits InstalledCommand is tested.
-    HANDLE file = CreateFileA(InstalledCommand, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    // A file at the path is what counts, as OpenFile's existence test sees
+    // it, but without its 127-character record and without opening the file:
+    // a program that an updater or a virus scanner holds open is still there.
+    DWORD attributes = GetFileAttributesA(InstalledCommand);
     if (blank != nullptr) {
         *blank = ' ';
     }
-    if (file == INVALID_HANDLE_VALUE) {
-        return 0;
-    }
-    CloseHandle(file);
-    return 1;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 static int ReadInstallDirectory(HKEY productKey, char *directory, DWORD size) {
@@ -90,9 +85,8 @@ int ReplaceDriveLetterInFile(const char *path, const char *section, const char *
     if (length == 0 || length > 255) {
         return 0;
     }
-    if (!LaunchDriveIsLetter() ||
-        !StartsWithDriveDesignator(reinterpret_cast<const BYTE *>(entry),
-                                   static_cast<DWORD>(std::strlen(entry)))) {
+    if (!LaunchDriveIsLetter() || !HoldsDriveLetter(reinterpret_cast<const BYTE *>(entry),
+                                                    static_cast<DWORD>(std::strlen(entry)))) {
         return 0;
     }
     entry[0] = LaunchDriveLetter();
@@ -128,7 +122,7 @@ void RefreshProductConfigFile(void) {
 }
 
 void RefreshDriveLetters(HKEY appPathKey, DWORD count) {
-    if (LaunchDriveIsLetter() && StartsWithDriveDesignator(InstalledCommandData, count)) {
+    if (LaunchDriveIsLetter() && HoldsDriveLetter(InstalledCommandData, count)) {
         InstalledCommand[0] = LaunchDriveLetter();
         InstalledCommandData[0] = static_cast<BYTE>(LaunchDriveLetter());
         KeepByteCount(InstalledCommandData, count);

@@ -13,10 +13,11 @@ const char AppPathsPrefix[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App
 // (a 32-bit one is in it anyway, and the flag is ignored on 32-bit Windows).
 static const REGSAM RegistryView = KEY_WOW64_32KEY;
 
-static void FormKeyPath(const char *prefix, char *path, size_t size) {
+// Non-zero when the path names a key of the product's own.
+static int FormKeyPath(const char *prefix, char *path, size_t size) {
     if (std::strcmp(prefix, AppPathsPrefix) == 0) {
         FormatText(path, size, "%s%s", prefix, RegistryKeyName);
-        return;
+        return 1;
     }
     char company[50];
     char title[50];
@@ -24,12 +25,21 @@ static void FormKeyPath(const char *prefix, char *path, size_t size) {
     ReadSetting(SECTION_GENERAL_INFO, KEY_COMPANY, company, sizeof company);
     ReadSetting(SECTION_GENERAL_INFO, KEY_PRODUCT_TITLE, title, sizeof title);
     ReadSetting(SECTION_GENERAL_INFO, KEY_PRODUCT_VERSION, version, sizeof version);
+    // The registry passes over empty path components, so a missing Company,
+    // ProductTitle or ProductVersion would name a key above the product's:
+    // SOFTWARE itself when all three are missing, shared by every such disc.
+    if (company[0] == '\0' || title[0] == '\0' || version[0] == '\0') {
+        return 0;
+    }
     FormatText(path, size, "%s%s\\%s\\%s", prefix, company, title, version);
+    return 1;
 }
 
 int OpenRegistryKey(HKEY *key, const char *prefix) {
     char path[256];
-    FormKeyPath(prefix, path, sizeof path);
+    if (!FormKeyPath(prefix, path, sizeof path)) {
+        return 0;
+    }
     HKEY opened = nullptr;
     LSTATUS status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0,
                                    KEY_QUERY_VALUE | KEY_SET_VALUE | RegistryView, &opened);
@@ -97,11 +107,19 @@ void KeepByteCount(BYTE *data, DWORD count) {
     data[count] = 0xFF;
 }
 
+static int IsAsciiLetter(BYTE c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 int StartsWithDriveDesignator(const BYTE *data, DWORD count) {
-    if (count < 2 || data[1] != ':') {
+    return count >= 2 && data[1] == ':' && IsAsciiLetter(data[0]);
+}
+
+int HoldsDriveLetter(const BYTE *data, DWORD count) {
+    if (count == 0 || !IsAsciiLetter(data[0])) {
         return 0;
     }
-    return (data[0] >= 'A' && data[0] <= 'Z') || (data[0] >= 'a' && data[0] <= 'z');
+    return count == 1 || data[1] == ':' || data[1] == '\0';
 }
 
 int LaunchDriveIsLetter(void) {
@@ -118,7 +136,7 @@ int ReplaceDriveLetter(HKEY key, const char *valueName) {
     KeepByteCount(data, count);
     // Only a value that starts with a drive letter has one to replace: a UNC
     // path or a quoted path would be damaged by overwriting its first byte.
-    if (!LaunchDriveIsLetter() || !StartsWithDriveDesignator(data, count)) {
+    if (!LaunchDriveIsLetter() || !HoldsDriveLetter(data, count)) {
         return 0;
     }
     data[0] = static_cast<BYTE>(LaunchDriveLetter());

@@ -24,6 +24,9 @@ int ReplaceDriveLetter(HKEY key, const char *valueName);
 void KeepByteCount(BYTE *data, DWORD count);
 // A drive designator is a letter A to Z or a to z followed by ":".
 int StartsWithDriveDesignator(const BYTE *data, DWORD count);
+// A value that names a drive the refresh may rewrite: a drive designator at
+// its start, or a letter alone ("D", with or without its terminator).
+int HoldsDriveLetter(const BYTE *data, DWORD count);
 // Non-zero when the launcher runs from a drive letter (not a network path).
 int LaunchDriveIsLetter(void);
 

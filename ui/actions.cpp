@@ -6,6 +6,7 @@
 
 #include "resource.h"
 #include "runtime/format.h"
+#include "runtime/paths.h"
 #include "runtime/process.h"
 #include "settings/names.h"
 #include "settings/settings.h"
@@ -33,7 +34,7 @@ int RunInstalledProgram(HWND owner) {
 void ResolveWorkingDirectory(char *entry) {
     const size_t size = 256;
     const char *remainder = "";
-    char *backslash = std::strchr(entry, '\\');
+    char *backslash = FindBackslash(entry);
     if (backslash != nullptr) {
         *backslash = '\0';
         remainder = backslash + 1;
@@ -70,7 +71,7 @@ void BuildSetupCommand(char *setupPath, char *argumentLine) {
     char passed[128];
     ReadSetting(SECTION_INSTALLER_ITEMS, KEY_EXECUTABLE_TO_PASS, passed, sizeof passed);
     // The setup program gets its own file name as the first word.
-    const char *lastBackslash = std::strrchr(setupPath, '\\');
+    const char *lastBackslash = FindLastBackslash(setupPath);
     const char *fileName = lastBackslash != nullptr ? lastBackslash + 1 : setupPath;
     FormatText(argumentLine, size, "%s %c:\\%s", fileName, LaunchDriveLetter(), passed);
 }
@@ -108,19 +109,19 @@ static void LaunchRoot(const char *modulePath, char *root, size_t size) {
     root[0] = '\0';
     if (modulePath[0] == '\\' && modulePath[1] == '\\') {
         const char *server = modulePath + 2;
-        const char *shareStart = std::strchr(server, '\\');
+        const char *shareStart = FindBackslash(server);
         if (shareStart == nullptr || shareStart == server || shareStart[1] == '\0' ||
             shareStart[1] == '\\') {
             return;
         }
-        const char *shareEnd = std::strchr(shareStart + 1, '\\');
+        const char *shareEnd = FindBackslash(shareStart + 1);
         int length =
             static_cast<int>(shareEnd != nullptr ? shareEnd - modulePath
                                                  : static_cast<long>(std::strlen(modulePath)));
         FormatText(root, size, "%.*s", length, modulePath);
         return;
     }
-    const char *backslash = std::strchr(modulePath, '\\');
+    const char *backslash = FindBackslash(modulePath);
     if (backslash == nullptr || backslash == modulePath) {
         return;
     }

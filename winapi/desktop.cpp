@@ -7,7 +7,6 @@
 #include <cstring>
 #include <deque>
 #include <map>
-#include <strings.h>
 
 #include "resources.h"
 
@@ -77,8 +76,18 @@ std::string Describe(HWND handle) {
     return window->title;
 }
 
+// Titles and class names compare as the platform compares them: without
+// regard to case for the letters of the ANSI code page, not only A to Z.
 bool SameText(const char *a, const std::string &b) {
-    return strcasecmp(a, b.c_str()) == 0;
+    const char *c = b.c_str();
+    std::size_t i = 0;
+    for (; a[i] != '\0' && c[i] != '\0'; ++i) {
+        if (standin::detail::FoldAnsi(static_cast<unsigned char>(a[i])) !=
+            standin::detail::FoldAnsi(static_cast<unsigned char>(c[i]))) {
+            return false;
+        }
+    }
+    return a[i] == c[i];
 }
 
 RECT ClientRectOnScreen(HWND handle) {

@@ -139,7 +139,9 @@ std::string HostPath(const char *windowsPath) {
         }
         const char *start = p;
         while (*p != '\0' && !IsSeparator(*p)) {
-            ++p;
+            // The platform reads the path in the ANSI code page: a double-byte
+            // character whose second byte is 0x5C is no separator.
+            p += IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0' ? 2 : 1;
         }
         std::string component(start, p);
         if (component.empty() || component == ".") {
@@ -237,6 +239,10 @@ HFILE OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
 }
 
 DWORD GetFileAttributesA(LPCSTR fileName) {
+    if (fileName == nullptr) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
     std::string host = standin::HostPath(fileName);
     struct stat info;
     if (host.empty() || stat(host.c_str(), &info) != 0) {
@@ -245,6 +251,11 @@ DWORD GetFileAttributesA(LPCSTR fileName) {
     }
     if (S_ISDIR(info.st_mode)) {
         return FILE_ATTRIBUTE_DIRECTORY;
+    }
+    std::size_t length = std::strlen(fileName);
+    if (length > 0 && IsSeparator(fileName[length - 1])) {
+        SetLastError(ERROR_INVALID_NAME); // a file named as if it were a folder
+        return INVALID_FILE_ATTRIBUTES;
     }
     // The mode bits, not access(): tests run as root, who may write anything.
     return (info.st_mode & 0222) == 0 ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;

@@ -38,6 +38,7 @@ UINT ErrorMode() {
 void Reset() {
     detail::ResetProcess();
     detail::ResetFiles();
+    detail::ResetProfile();
     detail::ResetRegistry();
     detail::ResetDesktop();
     detail::ResetShell();
@@ -46,6 +47,27 @@ void Reset() {
 }
 
 namespace detail {
+unsigned char FoldAnsi(unsigned char c) {
+    if (c >= 'a' && c <= 'z') {
+        return static_cast<unsigned char>(c - 0x20);
+    }
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) { // the division sign has no case
+        return static_cast<unsigned char>(c - 0x20);
+    }
+    switch (c) {
+    case 0x9A:
+        return 0x8A; // s caron
+    case 0x9C:
+        return 0x8C; // oe
+    case 0x9E:
+        return 0x8E; // z caron
+    case 0xFF:
+        return 0x9F; // y diaeresis
+    default:
+        return c;
+    }
+}
+
 void ResetProcess() {
     modulePath = "C:\\launcher.exe";
     commandLine = "launcher.exe";

@@ -21,6 +21,8 @@
 
 namespace {
 
+std::vector<std::string> filesRead; // the file name of every read, oldest first
+
 // Blanks as the profile reader sees them; CR and LF end lines before any
 // trimming, the others are trimmed from names and values.
 bool IsBlank(char c) {
@@ -333,8 +335,20 @@ std::string TrimmedName(LPCSTR name) {
 
 } // namespace
 
+namespace standin {
+std::vector<std::string> ProfileFilesRead() {
+    return filesRead;
+}
+namespace detail {
+void ResetProfile() {
+    filesRead.clear();
+}
+} // namespace detail
+} // namespace standin
+
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                DWORD size, LPCSTR fileName) {
+    filesRead.emplace_back(fileName != nullptr ? fileName : "<null>");
     if (buffer == nullptr || size == 0) {
         return 0;
     }

@@ -51,22 +51,7 @@ constexpr REGSAM kWriteRights =
 // Names compare as the registry compares them: without regard to case, for
 // the letters of the ANSI code page (1252) as well as A to Z.
 unsigned char FoldChar(unsigned char c) {
-    if (c >= 'a' && c <= 'z')
-        return static_cast<unsigned char>(c - 0x20);
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-        return static_cast<unsigned char>(c - 0x20);
-    switch (c) {
-    case 0x9A:
-        return 0x8A; // s caron
-    case 0x9C:
-        return 0x8C; // oe
-    case 0x9E:
-        return 0x8E; // z caron
-    case 0xFF:
-        return 0x9F; // y diaeresis
-    default:
-        return c;
-    }
+    return standin::detail::FoldAnsi(c);
 }
 
 std::string Fold(const std::string &text) {

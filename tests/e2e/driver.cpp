@@ -135,6 +135,7 @@ std::string RenderSettings(const Settings &s) {
     if (!s.alternateAction.empty()) {
         text += "Alternate Action=" + s.alternateAction + "\r\n";
     }
+    text += s.moreGeneral;
     text += "\r\n[Dialog Items]\r\n";
     text += "caption=" + s.caption + "\r\n";
     text += "Use Two Buttons=" + s.useTwoButtons + "\r\n";
@@ -142,6 +143,7 @@ std::string RenderSettings(const Settings &s) {
     text += "\r\n[Installer Items]\r\n";
     text += "Setup (Installer) Path and File=" + s.setupPath + "\r\n";
     text += "Executable to Pass to Setup=" + s.passToSetup + "\r\n";
+    text += s.moreSections;
     return text;
 }
 

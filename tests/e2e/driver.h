@@ -41,6 +41,10 @@ struct Settings {
     std::string setupPath = "SETUP\\SETUP.EXE";
     std::string passToSetup = "PRODUCT\\PRODUCT.EXE";
     std::string bitmap;
+    // Lines added to [general info] ("key=value\r\n" each), and whole
+    // sections after the others.
+    std::string moreGeneral;
+    std::string moreSections;
 };
 std::string RenderSettings(const Settings &settings);
 

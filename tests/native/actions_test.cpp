@@ -166,6 +166,21 @@ TEST(BuildSetupCommand, FormsPathAndArgumentLineOnTheLaunchDrive) {
     }
 }
 
+// Code page 932: a setup file name whose character ends in the byte 0x5C
+// is still passed whole as the first word.
+TEST(BuildSetupCommand, DoubleByteFileNameIsPassedWhole) {
+    Scenario machine;
+    standin::SetAnsiCodePage(932);
+    machine.Settings("[Installer Items]\r\nSetup (Installer) Path and File=SETUP\\\x95\x5c.EXE\r\n"
+                     "Executable to Pass to Setup=P.EXE\r\n");
+    machine.Run("/b");
+    char path[128];
+    char arguments[128];
+    BuildSetupCommand(path, arguments);
+    EXPECT_STREQ(path, "E:\\SETUP\\\x95\x5c.EXE");
+    EXPECT_STREQ(arguments, "\x95\x5c.EXE E:\\P.EXE");
+}
+
 TEST(BuildSetupCommand, OverlongEntriesAreCutNeverOverflowed) {
     Scenario machine;
     std::string setup = std::string(60, 's') + "\\" + std::string(66, 'n'); // 127 characters
@@ -227,9 +242,16 @@ TEST(PerformAlternateAction, OpensOrExploresTheLaunchRoot) {
         {"network path without a share", "\\\\server", "open", nullptr, nullptr},
         {"no backslash", "LAUNCH.EXE", "open", nullptr, nullptr},
         {"empty module path", "", "open", nullptr, nullptr},
+        // Code page 932 (set for the rows below): a share name with a trail
+        // byte 0x5C is one name, not two.
+        {"double-byte share name", "\\\\server\\\x83\x5c\\disc\\LAUNCH.EXE", "open", "open",
+         "\\\\server\\\x83\x5c"},
+        {"double-byte server name", "\\\\\x83\x5c\\share\\LAUNCH.EXE", "open", "open",
+         "\\\\\x83\x5c\\share"},
     };
     for (const auto &c : cases) {
         Scenario machine;
+        standin::SetAnsiCodePage(std::strncmp(c.label, "double-byte", 11) == 0 ? 932 : 1252);
         standin::SetModulePath(c.module);
         char action[256];
         std::snprintf(action, sizeof action, "%s", c.action);

@@ -148,13 +148,20 @@ TEST(InstalledProgramExists, CutsAtTheFirstBlankAfterTheExtension) {
         {"C:\\Program Files\\My App\\APP.EXE", 1},
         {"C:\\Program Files\\My App\\APP.EXE -x -y", 1},
         {"C:\\Program Files\\My App\\APP.EXE", 1},
-        {"C:\\Program Files\\My App\\app.exe", 1}, // the file system ignores case
-        {"C:\\Program Files\\My App\\APP", 0},     // no extension: tested whole
-        {"C:\\Program Files\\My App", 0},          // a directory is not a program
+        {"C:\\Program Files\\My App\\app.exe", 1},      // the file system ignores case
+        {"C:\\Program Files\\My App\\APP", 0},          // no extension: tested whole
+        {"C:\\Program Files\\My App", 0},               // a directory is not a program
+        {"C:\\Program Files\\My App\\", 0},             // nor with its backslash
+        {"C:\\Program Files\\My App\\APP.EXE\\", 0},    // a file named as a folder
+        {"C:\\Program Files\\My App\\READONLY.EXE", 1}, // read-only still counts
     };
     for (const auto &c : cases) {
         Scenario machine;
         machine.WriteFile("C:\\Program Files\\My App\\APP.EXE", "MZ");
+        machine.WriteFile("C:\\Program Files\\My App\\READONLY.EXE", "MZ");
+        std::filesystem::permissions(machine.Root() / "c" / "Program Files" / "My App" /
+                                         "READONLY.EXE",
+                                     std::filesystem::perms::owner_read);
         machine.Run("/b");
         std::snprintf(InstalledCommand, sizeof InstalledCommand, "%s", c.command);
         EXPECT_EQ(InstalledProgramExists(), c.exists) << c.command;
@@ -243,7 +250,13 @@ TEST_F(Refresh, KeepsEveryStoredByteCount) {
         {"UNC path left alone", std::string("\\\\server\\share\0", 15), "<same>"},
         {"quoted path left alone", std::string("\"D:\\P\"\0", 7), "<same>"},
         {"lower-case letter replaced", std::string("d:\\P\0", 5), std::string("E:\\P\0", 5)},
-        {"a single byte is no drive", std::string("D"), "<same>"},
+        {"a letter alone", std::string("D"), std::string("E")},
+        {"a letter alone with its terminator", std::string("D\0", 2), std::string("E\0", 2)},
+        {"a lower-case letter alone", std::string("d\0", 2), std::string("E\0", 2)},
+        {"a letter then more text is no drive", std::string("DX\0", 3), "<same>"},
+        {"a digit alone is no drive", std::string("1\0", 2), "<same>"},
+        {"an empty string", std::string("\0", 1), "<same>"},
+        {"no bytes at all", std::string(), "<same>"},
     };
     for (const auto &c : cases) {
         standin::SetValue(ExampleAppPathKey, "Path", Raw(c.stored));
@@ -261,6 +274,35 @@ TEST_F(Refresh, DefaultValueKeepsItsBytesEvenWhenItFillsTheBuffer) {
     command[0] = 'E';
     EXPECT_EQ(Stored(ExampleAppPathKey, ""), command);
     EXPECT_EQ(std::strlen(InstalledCommand), 255u) << "terminated inside its buffer";
+}
+
+TEST_F(Refresh, BareLettersAreRefreshedEverywhere) {
+    standin::SetValue(ExampleAppPathKey, "", Sz("D"));
+    standin::SetValue(ExampleProductKey, "$Install_FromDrive$", Sz("D"));
+    machine.WriteFile(
+        "C:\\Product\\PRODUCT.CFG",
+        "[directories]\r\nInstallFromDir=DATA\r\n[install]\r\nInstallFromDrive=D\r\n");
+    machine.Run("/b");
+    EXPECT_EQ(Stored(ExampleAppPathKey, ""), std::string("E\0", 2));
+    EXPECT_EQ(Stored(ExampleProductKey, "$Install_FromDrive$"), std::string("E\0", 2));
+    EXPECT_EQ(machine.ReadFile("C:\\Product\\PRODUCT.CFG"),
+              "[directories]\r\nInstallFromDir=DATA\r\n[install]\r\nInstallFromDrive=E\r\n")
+        << "a word that begins with a letter is no drive";
+}
+
+// A standard user may read HKLM but not write it: the App Paths key opens
+// for reading alone, the product still counts as installed, and the refresh
+// of its values fails quietly while the product key's value is still written.
+TEST_F(Refresh, ReadOnlyAppPathsKeyForAStandardUser) {
+    standin::DenyWriteAccess(ExampleAppPathKey, true);
+    machine.WriteFile("E:\\PRODUCT\\PRODUCT.EXE", "MZ");
+    machine.Run("/b");
+    EXPECT_EQ(ProductInstalled, 1) << "read through a query-only handle";
+    EXPECT_EQ(InstalledCommand[0], 'E') << "the run itself uses the launch drive";
+    EXPECT_EQ(Stored(ExampleAppPathKey, ""), std::string("D:\\PRODUCT\\PRODUCT.EXE /cd\0", 27));
+    EXPECT_EQ(Stored(ExampleAppPathKey, "Path"), std::string("D:\\PRODUCT\0", 11));
+    EXPECT_EQ(Stored(ExampleProductKey, "$Install_FromDrive$"), std::string("E:\\\0", 4));
+    EXPECT_EQ(standin::OpenKeyCount(), 0);
 }
 
 TEST_F(Refresh, ConfigFileEntriesMissingOrEmptyAreNotCreated) {

@@ -275,6 +275,18 @@ TEST(Promises, CheckNoticesEachKindOfBreak) {
              standin::SetValue(ExampleAppPathKey, "Path", value);
          },
          "registry value changed to type"},
+        {"suppression value directly under the 32-bit SOFTWARE",
+         [](const world::Machine &) {
+             standin::SetValue("SOFTWARE\\Wow6432Node", VALUE_DISABLE_DIALOG, Sz("Y"));
+         },
+         "suppression value created outside a product key"},
+        {"suppression value two levels below SOFTWARE",
+         [](const world::Machine &) {
+             standin::CreateKey("SOFTWARE\\Wow6432Node\\Example Company\\Example Product");
+             standin::SetValue("SOFTWARE\\Wow6432Node\\Example Company\\Example Product",
+                               VALUE_DISABLE_DIALOG, Sz("Y"));
+         },
+         "suppression value created outside a product key"},
         {"handle left open",
          [](const world::Machine &) {
              HKEY key;

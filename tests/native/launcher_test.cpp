@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "scenario.h"
 #include "settings/settings.h"
@@ -100,6 +102,54 @@ TEST_F(StartUp, OverlongPathsTreatTheSettingsFileAsMissing) {
         machine.Run("/b");
         EXPECT_EQ(SettingsPath, c.settings) << c.module.size();
         EXPECT_LT(std::strlen(LauncherDirectory), sizeof LauncherDirectory);
+    }
+}
+
+TEST_F(StartUp, NoSettingsPathReadsNothing) {
+    machine.Settings("[Dialog Items]\r\ncaption=Found\r\n");
+    standin::SetModulePath("LAUNCH.EXE");
+    standin::ScriptDialog({{Press::Button, 2}});
+    machine.Run("");
+    EXPECT_STREQ(SettingsPath, "");
+    EXPECT_STREQ(DialogCaption, "Localized Product Name");
+    for (const std::string &file : standin::ProfileFilesRead()) {
+        EXPECT_NE(file, "") << "the platform was asked for a file without a name";
+    }
+    char buffer[8];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(ReadSetting("general info", "registrykey", buffer, sizeof buffer), 0u);
+    EXPECT_EQ(buffer[0], '\0') << "the default is given";
+    EXPECT_EQ(buffer[1], 'x');
+}
+
+// In code page 932 the second byte of many characters is 0x5C, the
+// backslash: a launcher whose path holds such characters still finds its
+// settings file beside it.
+TEST_F(StartUp, DoubleByteCharactersInTheModulePath) {
+    const std::string folder = "\x83\x5c\x83\x74\x83\x67"; // katakana "so fu to"
+    const std::string file = "\x95\x5c\x8e\xa6.EXE";       // kanji "hyou ji"
+    std::filesystem::create_directories(machine.Disc() / folder);
+    std::ofstream(machine.Disc() / folder / "autorun.ini", std::ios::binary)
+        << "[Dialog Items]\r\ncaption=Found\r\n";
+    struct Case {
+        unsigned codePage;
+        std::string module;
+        std::string directory;
+        const char *caption;
+    } cases[] = {
+        {932, "E:\\" + folder + "\\" + file, "E:\\" + folder + "\\", "Found"},
+        {932, "E:\\" + folder + "\\LAUNCH.EXE", "E:\\" + folder + "\\", "Found"},
+        // The same bytes read in code page 1252 hold a backslash of their own.
+        {1252, "E:\\" + folder + "\\LAUNCH.EXE", "E:\\" + folder + "\\", "Localized Product Name"},
+        {932, "E:\\" + file, "E:\\", "Localized Product Name"},
+    };
+    for (const auto &c : cases) {
+        standin::SetAnsiCodePage(c.codePage);
+        standin::SetModulePath(c.module);
+        standin::ScriptDialog({{Press::Button, 2}});
+        machine.Run("/b");
+        EXPECT_EQ(LauncherDirectory, c.directory) << c.codePage << " " << c.module;
+        EXPECT_STREQ(DialogCaption, c.caption) << c.codePage << " " << c.module;
     }
 }
 
@@ -320,6 +370,45 @@ INSTANTIATE_TEST_SUITE_P(
                  0,
                  "",
                  "Y"},
+        ExitCase{"/a with a disable condition in front stores nothing",
+                 "/a",
+                 "[Disable Conditions]\r\nclass1=Notepad\r\n",
+                 false,
+                 false,
+                 {},
+                 0,
+                 "",
+                 "<absent>"},
+        ExitCase{"/a with the product window in front stores nothing",
+                 "/a",
+                 "",
+                 true,
+                 false,
+                 {},
+                 0,
+                 "",
+                 "<absent>"},
+        ExitCase{"/s with an enable condition not met still shows the dialog",
+                 "/s",
+                 "[Enable Conditions]\r\nclass1=Missing\r\n",
+                 false,
+                 false,
+                 {{Press::Button, 2}},
+                 501,
+                 "",
+                 "N"},
+        ExitCase{"/a with an enable condition not met: stored, nothing started",
+                 "/a",
+                 "[Enable Conditions]\r\nclass1=Missing\r\n",
+                 false,
+                 false,
+                 {},
+                 0,
+                 "",
+                 "Y"},
+        ExitCase{"/h and /b: stored, nothing shown", "/h /b", "", false, false, {}, 0, "", "Y"},
+        ExitCase{
+            "/b alone: nothing stored or shown", "/b", "", false, false, {}, 0, "", "<absent>"},
         ExitCase{"suppressed and installed: runs the program",
                  "",
                  "",

@@ -22,6 +22,9 @@ public:
         standin::MapDrive('E', (root_ / "disc").string());
         standin::MapDrive('C', (root_ / "c").string());
         standin::SetModulePath("E:\\LAUNCH.EXE");
+        // Every 64-bit machine has the 32-bit view's root, so a key path that
+        // collapses to SOFTWARE opens there as it would on a real machine.
+        standin::CreateKey("SOFTWARE\\Wow6432Node");
     }
     ~Scenario() {
         std::error_code ignored;

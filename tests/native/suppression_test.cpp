@@ -83,6 +83,37 @@ TEST(SetDialogSuppressed, AStandardUserReadsButCannotWrite) {
     EXPECT_EQ(standin::OpenKeyCount(), 0);
 }
 
+// Without a product key path nothing is read or written: no value lands
+// directly under SOFTWARE (or its 32-bit view), whatever the user does.
+TEST(SetDialogSuppressed, NothingIsStoredWithoutAProductKeyPath) {
+    struct Case {
+        const char *label;
+        const char *settings; // nullptr: no autorun.ini at all
+        const char *tail;
+        std::vector<standin::UserAction> presses;
+    } cases[] = {
+        {"no settings file, /a", nullptr, "/a", {{standin::Press::Button, 2}}},
+        {"no settings file, box cleared then Close",
+         nullptr,
+         "",
+         {{standin::Press::Button, 1000}, {standin::Press::Button, 2}}},
+        {"only a title, /h /b", "[general info]\r\nProductTitle=T\r\n", "/h /b", {}},
+    };
+    for (const auto &c : cases) {
+        Scenario machine;
+        if (c.settings != nullptr) {
+            machine.Settings(c.settings);
+        }
+        standin::ScriptDialog(c.presses);
+        machine.Run(c.tail);
+        for (const char *key : {"SOFTWARE", "SOFTWARE\\Wow6432Node"}) {
+            EXPECT_EQ(StoredText(key, Suppression), "<absent>") << c.label << ": " << key;
+        }
+        EXPECT_EQ(ShouldShowDialog(), 1) << c.label;
+        EXPECT_EQ(standin::OpenKeyCount(), 0) << c.label;
+    }
+}
+
 TEST(OpenRegistryKey, FormsThePathsFromTheSettings) {
     struct Case {
         const char *label;
@@ -96,8 +127,17 @@ TEST(OpenRegistryKey, FormsThePathsFromTheSettings) {
          "SOFTWARE\\Example Company\\Example Product\\1.0", ProductKeyPrefix, 0},
         {"App Paths is shared between the views", ExampleSettings, ExampleAppPathKey,
          AppPathsPrefix, 1},
-        {"absent components keep their backslashes", "[general info]\r\n",
-         "SOFTWARE\\Wow6432Node\\\\\\", ProductKeyPrefix, 1},
+        // An empty component would leave bare separators, which the registry
+        // passes over: the path would name SOFTWARE or a key between it and
+        // the product's. Such a path is no key.
+        {"all three components absent", "[general info]\r\n", "SOFTWARE\\Wow6432Node",
+         ProductKeyPrefix, 0},
+        {"Company empty", "[general info]\r\nCompany=\r\nProductTitle=T\r\nProductVersion=1\r\n",
+         "SOFTWARE\\Wow6432Node\\T\\1", ProductKeyPrefix, 0},
+        {"ProductTitle absent", "[general info]\r\nCompany=C\r\nProductVersion=1\r\n",
+         "SOFTWARE\\Wow6432Node\\C\\1", ProductKeyPrefix, 0},
+        {"ProductVersion absent", "[general info]\r\nCompany=C\r\nProductTitle=T\r\n",
+         "SOFTWARE\\Wow6432Node\\C\\T", ProductKeyPrefix, 0},
         {"empty registrykey opens App Paths itself", "[general info]\r\n",
          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths", AppPathsPrefix, 1},
         {"title cut at 49 characters",

@@ -294,6 +294,10 @@ TEST_F(WineRegistry, DetectionSaysNotInstalledAtEachStep) {
          0},
         {"6 program path is a directory",
          [](WineRegistry &t) { SetText(k32, kAppPath, "", t.installDir); }, false, 0, 0},
+        {"6 program path is a directory with its backslash",
+         [](WineRegistry &t) { SetText(k32, kAppPath, "", t.installDir + "\\"); }, false, 0, 0},
+        {"6 program path with a backslash after the file name",
+         [](WineRegistry &t) { SetText(k32, kAppPath, "", t.program + "\\"); }, false, 0, 0},
         {"6 arguments after the extension are cut off",
          [](WineRegistry &t) { SetText(k32, kAppPath, "", t.program + " /x /y"); }, false, 1, 0},
         {"7 install directory value missing",
@@ -323,6 +327,91 @@ TEST_F(WineRegistry, DetectionSaysNotInstalledAtEachStep) {
         if (window != nullptr) {
             DestroyWindow(window);
             window = nullptr;
+        }
+    }
+}
+
+// A program that another process holds open, for writing and sharing
+// nothing (an updater, a virus scanner), is still installed.
+TEST_F(WineRegistry, ProgramHeldOpenByAnotherProgramStillCounts) {
+    Install();
+    struct Case {
+        const char *label;
+        DWORD access;
+        DWORD share;
+    } cases[] = {
+        {"open for writing, shared for reading", GENERIC_WRITE, FILE_SHARE_READ},
+        {"open for writing, shared for nothing", GENERIC_WRITE, 0},
+        {"open for reading and writing, shared for nothing", GENERIC_READ | GENERIC_WRITE, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        HANDLE held = CreateFileA(program.c_str(), c.access, c.share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        // The platform does refuse a reader now, where the sharing forbids it.
+        HANDLE reader = CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(reader, INVALID_HANDLE_VALUE);
+        if (reader != INVALID_HANDLE_VALUE) {
+            CloseHandle(reader);
+        }
+        Run("/b");
+        int flag = 0;
+        EXPECT_EQ(DetectInstalledProduct(&flag), 1);
+        CloseHandle(held);
+    }
+}
+
+// The registry passes over empty path components: a product key path made of
+// empty parts names SOFTWARE itself (or a key between it and the product's).
+// The launcher forms no such key: nothing is read or written there.
+TEST_F(WineRegistry, EmptyProductKeyPartsCollapseAndAreNoKey) {
+    const char marker[] = "Launcher Wine Collapse Marker";
+    DeleteTree(k32, "SOFTWARE", marker);
+    CreateKey(k32, (std::string("SOFTWARE\\") + marker).c_str());
+    struct Path {
+        const char *collapsed;
+        const char *below; // what the collapsed path names, read through it
+    } paths[] = {
+        {"SOFTWARE\\\\\\", marker},
+        {"SOFTWARE\\\\\\Launcher Wine Collapse Marker", ""},
+    };
+    for (const auto &p : paths) {
+        SCOPED_TRACE(p.collapsed);
+        HKEY collapsed;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, p.collapsed, 0,
+                                               KEY_QUERY_VALUE | k32, &collapsed))
+            << "the platform opens the path of empty parts";
+        HKEY below;
+        EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(collapsed, p.below, 0, KEY_QUERY_VALUE, &below))
+            << "it is the 32-bit view's SOFTWARE";
+        RegCloseKey(below);
+        RegCloseKey(collapsed);
+    }
+    DeleteTree(k32, "SOFTWARE", marker);
+
+    struct Case {
+        const char *label;
+        const char *settings;
+        const char *tail;
+    } cases[] = {
+        {"no product names, /a /b", "[general info]\r\n", "/a /b"},
+        {"only a version, /h /b", "[general info]\r\nProductVersion=1.0\r\n", "/h /b"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        for (REGSAM view : {k32, k64}) {
+            DeleteValue(view, "SOFTWARE", kSuppression);
+        }
+        Settings(c.settings);
+        Run(c.tail);
+        HKEY key = nullptr;
+        EXPECT_EQ(OpenRegistryKey(&key, ProductKeyPrefix), 0);
+        EXPECT_EQ(ProductKeyExists(), 0);
+        EXPECT_EQ(ShouldShowDialog(), 1);
+        for (REGSAM view : {k32, k64}) {
+            EXPECT_FALSE(Get(view, "SOFTWARE", kSuppression).exists);
         }
     }
 }
@@ -468,6 +557,9 @@ TEST_F(WineRegistryRefresh, KeepsEveryStoredByteCount) {
         {"UNC path left alone", Bytes("\\\\server\\share\0", 15), false},
         {"quoted path left alone", Bytes("\"D:\\P\"\0", 7), false},
         {"lower-case letter replaced", Bytes("d:\\P\0", 5), true},
+        {"a letter alone", "D", true},
+        {"a letter alone with its terminator", Bytes("D\0", 2), true},
+        {"a letter then more text is no drive", Bytes("DX\0", 3), false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.label);
@@ -486,6 +578,16 @@ TEST_F(WineRegistryRefresh, DefaultValueFillingTheWholeBufferKeepsItsBytes) {
     Run("/b");
     EXPECT_EQ(Get(k32, kAppPath, "").data, WithLetter(command));
     EXPECT_EQ(std::strlen(InstalledCommand), 255u);
+}
+
+TEST_F(WineRegistryRefresh, BareLettersAreRefreshed) {
+    SetText(k32, kProductPath, "$Install_FromDrive$", "D");
+    WriteWholeFile(configFile, "[install]\r\nInstallFromDrive=D\r\nInstallFromDir=DATA\r\n");
+    Run("/b");
+    EXPECT_EQ(Get(k32, kProductPath, "$Install_FromDrive$").data, WithLetter(Bytes("D\0", 2)));
+    EXPECT_EQ(ReadWholeFile(configFile),
+              "[install]\r\nInstallFromDrive=" + std::string(1, launchLetter) +
+                  "\r\nInstallFromDir=DATA\r\n");
 }
 
 TEST_F(WineRegistryRefresh, NoConfigFileIsCreated) {
@@ -511,41 +613,58 @@ TEST_F(WineRegistryRefresh, NothingIsWrittenForAProductInstalledToTheDisk) {
 // nothing. Wine gives the test process full rights over keys it owns, so the
 // denial may not be produced: the test then says so and skips.
 
+// Gives a key (32-bit view) a DACL that lets Everyone and the Administrators
+// read and do nothing else, or full access again.
+void SetReadOnly(const char *path, bool readOnly) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, WRITE_DAC | READ_CONTROL | k32, &key));
+    SECURITY_DESCRIPTOR descriptor;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+    BYTE aclBuffer[256];
+    ACL *acl = nullptr;
+    PSID everyone = nullptr;
+    PSID administrators = nullptr;
+    if (readOnly) {
+        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+        ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0,
+                                             &everyone));
+        ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                             DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                             &administrators));
+        acl = reinterpret_cast<ACL *>(aclBuffer);
+        ASSERT_TRUE(InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION));
+        ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone));
+        ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, administrators));
+    }
+    // No DACL at all (acl null) gives everyone full access.
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor));
+    RegCloseKey(key);
+    if (everyone != nullptr) {
+        FreeSid(everyone);
+    }
+    if (administrators != nullptr) {
+        FreeSid(administrators);
+    }
+}
+
+LSTATUS OpenForWriting(const char *path) {
+    HKEY probe;
+    LSTATUS status =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | k32, &probe);
+    if (status == ERROR_SUCCESS) {
+        RegCloseKey(probe);
+    }
+    return status;
+}
+
 TEST_F(WineRegistry, ReadOnlyKeyIsStillOpenedForReading) {
     Install();
     SetText(k32, kProductPath, kSuppression, "N");
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductPath, 0,
-                                           WRITE_DAC | READ_CONTROL | k32, &key));
-    // Everyone and the Administrators may read and nothing else.
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    PSID everyone = nullptr;
-    PSID administrators = nullptr;
-    ASSERT_TRUE(
-        AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
-    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                         DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                         &administrators));
-    BYTE aclBuffer[256];
-    ACL *acl = reinterpret_cast<ACL *>(aclBuffer);
-    ASSERT_TRUE(InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION));
-    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone));
-    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, administrators));
-    SECURITY_DESCRIPTOR descriptor;
-    ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
-    ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor));
-    RegCloseKey(key);
-    FreeSid(everyone);
-    FreeSid(administrators);
-
-    HKEY probe;
-    LSTATUS writeAccess = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductPath, 0,
-                                        KEY_QUERY_VALUE | KEY_SET_VALUE | k32, &probe);
-    if (writeAccess == ERROR_SUCCESS) {
-        RegCloseKey(probe);
-    }
+    SetReadOnly(kProductPath, true);
+    LSTATUS writeAccess = OpenForWriting(kProductPath);
     if (writeAccess == ERROR_ACCESS_DENIED) {
         Run("/a /b");
         EXPECT_EQ(ProductKeyExists(), 1);
@@ -553,13 +672,29 @@ TEST_F(WineRegistry, ReadOnlyKeyIsStillOpenedForReading) {
         EXPECT_EQ(Get(k32, kProductPath, kSuppression).data, Bytes("N\0", 2));
     }
     // Give the key back full rights so that it can be removed.
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductPath, 0, WRITE_DAC | k32, &key));
-    SECURITY_DESCRIPTOR open;
-    InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE);
-    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &open);
-    RegCloseKey(key);
+    SetReadOnly(kProductPath, false);
+    if (writeAccess != ERROR_ACCESS_DENIED) {
+        GTEST_SKIP() << "a read-only DACL is not enforced for this process (open for writing gave "
+                     << writeAccess << ")";
+    }
+}
+
+// A read-only App Paths entry (a standard user): the entry is still read
+// through a query-only handle (the refresh, which follows that read, runs),
+// and the refresh's writes to the entry fail quietly while the product key's
+// value is still refreshed.
+TEST_F(WineRegistryRefresh, ReadOnlyAppPathsKeyIsStillRead) {
+    SetReadOnly(kAppPath, true);
+    LSTATUS writeAccess = OpenForWriting(kAppPath);
+    if (writeAccess == ERROR_ACCESS_DENIED) {
+        Run("/b");
+        EXPECT_EQ(std::string(InstalledCommand), WithLetter("D:\\PRODUCT\\PRODUCT.EXE /cd"));
+        EXPECT_EQ(Get(k32, kAppPath, "").data, Bytes("D:\\PRODUCT\\PRODUCT.EXE /cd\0", 27));
+        EXPECT_EQ(Get(k32, kAppPath, "Path").data, Bytes("D:\\PRODUCT\0", 11));
+        EXPECT_EQ(Get(k32, kProductPath, "$Install_FromDrive$").data,
+                  WithLetter(Bytes("D:\\\0", 4)));
+    }
+    SetReadOnly(kAppPath, false);
     if (writeAccess != ERROR_ACCESS_DENIED) {
         GTEST_SKIP() << "a read-only DACL is not enforced for this process (open for writing gave "
                      << writeAccess << ")";

@@ -38,6 +38,8 @@ std::string HostPath(const char *windowsPath);
 // Counts of _lread calls and the sizes asked for, oldest first.
 std::vector<UINT> ReadRequests();
 int OpenFileCount(); // files opened with _lopen and not yet closed
+// The file name of every GetPrivateProfileStringA call, oldest first.
+std::vector<std::string> ProfileFilesRead();
 
 // ---------------------------------------------------------------------------
 // Registry (registry.cpp, regfile.cpp): HKEY_LOCAL_MACHINE as a store.
@@ -203,9 +205,14 @@ int GlobalLockCount(HGLOBAL memory);    // -1 for a handle that is not live
 namespace standin::detail {
 void ResetProcess();
 void ResetFiles();
+void ResetProfile();
 void ResetRegistry();
 void ResetDesktop();
 void ResetShell();
 void ResetGdi();
 void ResetMemory();
+// Upper case of a code page 1252 byte, as the platform folds names (registry
+// keys and values, window titles and classes): A to Z and the accented
+// letters; every other byte is its own upper case.
+unsigned char FoldAnsi(unsigned char c);
 } // namespace standin::detail
