@@ -3,8 +3,8 @@
 // table for each paint.
 #include "bitmap/bitmap.h"
 
-#include "runtime/process.h"
 #include "resources/resource.h"
+#include "runtime/process.h"
 #include "settings/names.h"
 #include "settings/settings.h"
 
@@ -22,7 +22,7 @@ const int MaxPaletteEntries = 256;
 
 void LoadSplashBitmap(HWND dialog, BYTE **bitmap) {
     (void)dialog;
-    char name[128] = "";
+    char name[ReadSizeBitmap] = "";
     ReadSetting(SECTION_DIALOG_ITEMS, KEY_BITMAP, name, sizeof name);
     if (name[0] == '\0') {
         return;

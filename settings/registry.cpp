@@ -18,9 +18,9 @@ static void FormKeyPath(const char *prefix, char *path, size_t size) {
         snprintf(path, size, "%s%s", prefix, RegistryKeyName);
         return;
     }
-    char company[50];
-    char title[50];
-    char version[50];
+    char company[ReadSizeProductKeyPart];
+    char title[ReadSizeProductKeyPart];
+    char version[ReadSizeProductKeyPart];
     ReadSetting(SECTION_GENERAL_INFO, KEY_COMPANY, company, sizeof company);
     ReadSetting(SECTION_GENERAL_INFO, KEY_PRODUCT_TITLE, title, sizeof title);
     ReadSetting(SECTION_GENERAL_INFO, KEY_PRODUCT_VERSION, version, sizeof version);

@@ -5,8 +5,8 @@
 
 #include <shellapi.h>
 
-#include "runtime/process.h"
 #include "resource.h"
+#include "runtime/process.h"
 #include "settings/names.h"
 #include "settings/settings.h"
 #include "ui/ui.h"
@@ -16,7 +16,7 @@ static void CopyText(char *destination, size_t size, const char *source) {
 }
 
 int RunInstalledProgram(HWND owner) {
-    char directory[256];
+    char directory[ReadSizeWorkingDir];
     ReadSetting(SECTION_GENERAL_INFO, KEY_EXECUTABLE_WORKING_DIR, directory, sizeof directory);
     ResolveWorkingDirectory(directory);
 
@@ -63,11 +63,11 @@ void ResolveWorkingDirectory(char *entry) {
 
 void BuildSetupCommand(char *setupPath, char *argumentLine) {
     const size_t size = 128;
-    char setup[128];
+    char setup[ReadSizeSetupPath];
     ReadSetting(SECTION_INSTALLER_ITEMS, KEY_SETUP_PATH, setup, sizeof setup);
     snprintf(setupPath, size, "%c:\\%s", LaunchDriveLetter(), setup);
 
-    char passed[128];
+    char passed[ReadSizeExecutableToPass];
     ReadSetting(SECTION_INSTALLER_ITEMS, KEY_EXECUTABLE_TO_PASS, passed, sizeof passed);
     // The setup program gets its own file name as the first word.
     const char *lastBackslash = std::strrchr(setupPath, '\\');
@@ -127,9 +127,13 @@ static void LaunchRoot(const char *modulePath, char *root, size_t size) {
     snprintf(root, size, "%.*s", static_cast<int>(backslash - modulePath), modulePath);
 }
 
-void PerformAlternateAction(HINSTANCE instance, char *action) {
+int IsAlternateActionAccepted(char *action) {
     LowerCaseAscii(action);
-    if (std::strncmp(action, "open", 4) != 0 && std::strncmp(action, "explore", 7) != 0) {
+    return std::strncmp(action, "open", 4) == 0 || std::strncmp(action, "explore", 7) == 0;
+}
+
+void PerformAlternateAction(HINSTANCE instance, char *action) {
+    if (!IsAlternateActionAccepted(action)) {
         return;
     }
     char path[256];
