@@ -275,10 +275,6 @@ private:
         }
         return info->line;
     }
-    bool HasKey(const char *section, const char *key) const {
-        const SectionInfo *info = FindSection(section);
-        return info != nullptr && LineOf(section, key) != info->line;
-    }
     std::string DiscPath(const std::string &relative) const {
         return std::string(1, DiscDrive) + ":\\" + relative;
     }
@@ -358,6 +354,16 @@ void Checker::CheckEncoding() {
         Say(Severity::Note, 1, "utf16",
             "the file is UTF-16 with a byte-order mark; Windows reads it, converting "
             "each character to the ANSI code page");
+        char names[4];
+        bool hasSection =
+            std::any_of(text_.lines.begin(), text_.lines.end(),
+                        [](const TextLine &l) { return l.kind == TextLine::Section; });
+        if (hasSection && GetPrivateProfileStringA(nullptr, nullptr, "", names, sizeof names,
+                                                   SettingsPath) == 0) {
+            Say(Severity::Note, 1, "utf16-not-read",
+                "this build's profile reader does not read UTF-16 files, so every value below "
+                "is judged as empty");
+        }
     }
     for (const TextLine &line : text_.lines) {
         if (line.foreign.empty()) {
@@ -439,7 +445,7 @@ void Checker::CheckStructure() {
             if (earlier != &line && earlier->kind == TextLine::Key &&
                 SameName(earlier->name, line.name)) {
                 Say(Severity::Warning, line.number, "duplicate-key",
-                    "\"" + AnsiToUtf8(line.name) + "\" again in [" + current->name +
+                    "\"" + AnsiToUtf8(line.name) + "\" again in [" + AnsiToUtf8(current->name) +
                         "]: the launcher reads only the first one, at line " +
                         std::to_string(earlier->number));
                 break;
@@ -516,13 +522,15 @@ void Checker::CheckProductKey() {
             missing += key;
         }
     }
+    char productKey[256];
+    FormKeyPath(ProductKeyPrefix, productKey, sizeof productKey);
     if (!missing.empty()) {
         Say(Severity::Warning, LineOf(SECTION_GENERAL_INFO, nullptr), "product-key-incomplete",
-            "no " + missing +
-                " in [" SECTION_GENERAL_INFO "]: the product key "
-                "SOFTWARE\\Company\\ProductTitle\\ProductVersion is not the one setup writes, "
-                "so the product never counts as installed and the dialog's check box is never "
-                "remembered");
+            "no " + missing + " in [" SECTION_GENERAL_INFO "]: the product key " +
+                Quoted(productKey) + " is formed without " +
+                (missing.find(',') != std::string::npos ? "them" : "it") +
+                ", so it is not the key setup writes; the product never "
+                "counts as installed and the dialog's check box is never remembered");
     }
 }
 
@@ -545,7 +553,7 @@ void Checker::CheckMacros() {
             bool exact = std::find(macros.begin(), macros.end(), word) != macros.end();
             if (exact && !replacedHere) {
                 Say(Severity::Warning, line, "macro-not-replaced",
-                    word + " in \"" + setting.key +
+                    AnsiToUtf8(word) + " in \"" + setting.key +
                         "\" is not replaced: the launcher replaces macros only in \"" +
                         KEY_EXECUTABLE_WORKING_DIR + "\"");
             } else if (!exact) {

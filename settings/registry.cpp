@@ -13,7 +13,7 @@ const char AppPathsPrefix[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App
 // (a 32-bit one is in it anyway, and the flag is ignored on 32-bit Windows).
 static const REGSAM RegistryView = KEY_WOW64_32KEY;
 
-static void FormKeyPath(const char *prefix, char *path, size_t size) {
+void FormKeyPath(const char *prefix, char *path, size_t size) {
     if (std::strcmp(prefix, AppPathsPrefix) == 0) {
         snprintf(path, size, "%s%s", prefix, RegistryKeyName);
         return;
