@@ -250,7 +250,7 @@ private:
     }
     // The whole value, however long.
     std::string ReadWhole(const char *section, const char *key) const {
-        return Read(section, key, 65536);
+        return Read(section, key, static_cast<unsigned>(MaxSettingsFileSize) + 1);
     }
     const SectionInfo *FindSection(const std::string &name) const {
         for (const SectionInfo &section : sections_) {
@@ -303,9 +303,6 @@ bool Checker::SetUpLauncher(std::string *error) {
         *error = "the launcher's path '" + options_.launcher + "' is too long for the launcher";
         return false;
     }
-    RegistryKeyName[0] = '\0';
-    ReadRegistryKeyName();
-
     std::string relativeDirectory(LauncherDirectory + 3); // after "E:\"
     std::replace(relativeDirectory.begin(), relativeDirectory.end(), '\\', '/');
     std::string host = FindDiscFile(SettingsPath);
@@ -323,6 +320,8 @@ bool Checker::SetUpLauncher(std::string *error) {
         return false;
     }
     settingsReadable_ = true;
+    RegistryKeyName[0] = '\0';
+    ReadRegistryKeyName();
     return true;
 }
 
@@ -1045,6 +1044,15 @@ int CheckCommand(int argc, char **argv) {
                 return 2;
             }
             options.launcher = ToWindowsPath(argv[++i]);
+            std::string inside = "\\" + options.launcher + "\\";
+            if (options.launcher.find(':') != std::string::npos ||
+                inside.find("\\..\\") != std::string::npos) {
+                std::fprintf(stderr,
+                             "autorun-tool check: --launcher names a file on the disc, relative "
+                             "to its root ('%s' is not)\n",
+                             argv[i]);
+                return 2;
+            }
         } else if (argument.rfind("--", 0) == 0) {
             std::fprintf(stderr, "autorun-tool check: unknown option '%s'\n%s", argv[i], Usage);
             return 2;

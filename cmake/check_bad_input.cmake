@@ -21,6 +21,7 @@ set(cases
     "no folder|usage: autorun-tool check|"
     "unknown option|unknown option '--frobnicate'|${WORK}/huge,--frobnicate"
     "launcher without a name|--launcher needs a file name|${WORK}/huge,--launcher"
+    "launcher outside the disc|relative to its root|${WORK}/huge,--launcher,..\\..\\LAUNCH.EXE"
     "two folders|one disc folder only|${WORK}/huge,${WORK}/binary")
 set(failures "")
 foreach(case IN LISTS cases)
