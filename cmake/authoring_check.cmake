@@ -19,6 +19,7 @@ function(add_check_golden name disc status)
 endfunction()
 
 add_check_golden(example ${CMAKE_SOURCE_DIR}/examples/disc 1)
+add_check_golden(clean ${CHECK_DISCS}/clean 0)
 add_check_golden(broken ${CHECK_DISCS}/broken 1 --launcher INSTALL.EXE)
 add_check_golden(utf16 ${CHECK_DISCS}/utf16 1)
 add_check_golden(other ${CHECK_DISCS}/other 1)
