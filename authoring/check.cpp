@@ -5,6 +5,8 @@
 // them.
 #include <standin.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -248,9 +250,9 @@ private:
         ReadSetting(section, key, buffer.data(), size);
         return std::string(buffer.data());
     }
-    // The whole value, however long.
+    // The whole value, however long: no value is longer than its file.
     std::string ReadWhole(const char *section, const char *key) const {
-        return Read(section, key, static_cast<unsigned>(MaxSettingsFileSize) + 1);
+        return Read(section, key, wholeSize_);
     }
     const SectionInfo *FindSection(const std::string &name) const {
         for (const SectionInfo &section : sections_) {
@@ -286,6 +288,7 @@ private:
     Options options_;
     std::string settingsName_; // the settings file as printed
     bool settingsReadable_ = false;
+    unsigned wholeSize_ = 2; // the settings file's size and a terminator
     TextFile text_;
     std::vector<SectionInfo> sections_;
     std::vector<Diagnostic> diagnostics_;
@@ -320,6 +323,10 @@ bool Checker::SetUpLauncher(std::string *error) {
         return false;
     }
     settingsReadable_ = true;
+    struct stat info;
+    if (stat(host.c_str(), &info) == 0) {
+        wholeSize_ = static_cast<unsigned>(info.st_size) + 2;
+    }
     RegistryKeyName[0] = '\0';
     ReadRegistryKeyName();
     return true;
