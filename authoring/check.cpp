@@ -312,8 +312,8 @@ bool Checker::SetUpLauncher(std::string *error) {
     if (host.empty()) {
         settingsName_ = relativeDirectory + SETTINGS_FILE_NAME;
         Report(settingsName_, 0, Severity::Error, "no-settings-file",
-               "no " SETTINGS_FILE_NAME " beside the launcher: it shows an empty dialog "
-               "titled \"Localized Product Name\" and can start nothing");
+               "no " SETTINGS_FILE_NAME " beside the launcher: it shows an empty dialog titled "
+               "\"Localized Product Name\" and can start nothing");
         return true;
     }
     settingsName_ = DiscRelativePath(host);
@@ -346,20 +346,20 @@ void Checker::CheckEncoding() {
         }
         if (!first.empty()) {
             Say(Severity::Error, 1, "utf8-bom",
-                "the file starts with a UTF-8 byte-order mark; Windows reads it as part of "
-                "the first line, so section [" +
+                "the file starts with a UTF-8 byte-order mark; Windows reads it as part of the "
+                "first line, so section [" +
                     AnsiToUtf8(first) +
                     "] is never found: save the file without a byte-order mark");
         } else {
             Say(Severity::Warning, 1, "utf8-bom",
-                "the file starts with a UTF-8 byte-order mark, which Windows reads as part "
-                "of the first line: save the file without one");
+                "the file starts with a UTF-8 byte-order mark, which Windows reads as part of the "
+                "first line: save the file without one");
         }
     }
     if (text_.encoding == TextEncoding::Utf16) {
         Say(Severity::Note, 1, "utf16",
-            "the file is UTF-16 with a byte-order mark; Windows reads it, converting "
-            "each character to the ANSI code page");
+            "the file is UTF-16 with a byte-order mark; Windows reads it, converting each "
+            "character to the ANSI code page");
         char names[4];
         bool hasSection =
             std::any_of(text_.lines.begin(), text_.lines.end(),
@@ -367,8 +367,8 @@ void Checker::CheckEncoding() {
         if (hasSection && GetPrivateProfileStringA(nullptr, nullptr, "", names, sizeof names,
                                                    SettingsPath) == 0) {
             Say(Severity::Note, 1, "utf16-not-read",
-                "this build's profile reader does not read UTF-16 files, so every value below "
-                "is judged as empty");
+                "this build's profile reader does not read UTF-16 files, so every value below is "
+                "judged as empty");
         }
     }
     for (const TextLine &line : text_.lines) {
@@ -378,14 +378,13 @@ void Checker::CheckEncoding() {
         if (text_.encoding == TextEncoding::Utf16) {
             Say(Severity::Warning, line.number, "not-ansi",
                 "\"" + line.foreign +
-                    "\" has no form in the ANSI code page (1252); the "
-                    "launcher reads \"" +
+                    "\" has no form in the ANSI code page (1252); the launcher reads \"" +
                     line.foreignSeen + "\"");
         } else {
             Say(Severity::Warning, line.number, "not-ansi",
                 "\"" + line.foreign +
-                    "\" is UTF-8; the launcher reads the file in the ANSI "
-                    "code page (1252) and sees \"" +
+                    "\" is UTF-8; the launcher reads the file in the ANSI code page (1252) and "
+                    "sees \"" +
                     line.foreignSeen + "\"");
         }
     }
@@ -404,8 +403,7 @@ void Checker::CheckStructure() {
                     info.first = false;
                     Say(Severity::Warning, line.number, "duplicate-section",
                         "[" + AnsiToUtf8(line.name) +
-                            "] again: the launcher reads only the "
-                            "first one, at line " +
+                            "] again: the launcher reads only the first one, at line " +
                             std::to_string(earlier.line) + "; nothing in this one is read");
                     break;
                 }
@@ -416,9 +414,7 @@ void Checker::CheckStructure() {
             if (!isKnown) {
                 std::string near = Nearest(line.name, known);
                 Say(Severity::Warning, line.number, "unknown-section",
-                    "unknown section [" + AnsiToUtf8(line.name) +
-                        "]; the launcher never "
-                        "reads it" +
+                    "unknown section [" + AnsiToUtf8(line.name) + "]; the launcher never reads it" +
                         (near.empty() ? "" : "; did you mean [" + near + "]?"));
             }
             sections_.push_back(info);
@@ -434,8 +430,7 @@ void Checker::CheckStructure() {
         if (sections_.empty()) {
             Say(Severity::Warning, line.number, "outside-section",
                 "\"" + AnsiToUtf8(line.name) +
-                    "\" stands before the first section; the "
-                    "launcher never reads it");
+                    "\" stands before the first section; the launcher never reads it");
             continue;
         }
         if (current == nullptr) {
@@ -512,14 +507,14 @@ void Checker::CheckValueLengths() {
 void Checker::CheckProductKey() {
     if (RegistryKeyName[0] == '\0') {
         Say(Severity::Warning, LineOf(SECTION_GENERAL_INFO, nullptr), "no-registrykey",
-            "no \"" KEY_REGISTRY_KEY "\": the launcher finds no App Paths entry, so the "
-            "product never counts as installed and Run is never offered");
+            "no \"" KEY_REGISTRY_KEY "\": the launcher finds no App Paths entry, so the product "
+            "never counts as installed and Run is never offered");
     } else if (std::strchr(RegistryKeyName, '.') == nullptr) {
         Say(Severity::Warning, LineOf(SECTION_GENERAL_INFO, KEY_REGISTRY_KEY),
             "registrykey-no-extension",
             "\"" KEY_REGISTRY_KEY "\" " + Quoted(RegistryKeyName) +
-                " has no extension; App Paths entries are named after the program's file, "
-                "such as PRODUCT.EXE");
+                " has no extension; App Paths entries are named after the program's file, such as "
+                "PRODUCT.EXE");
     }
     std::string missing;
     for (const char *key : {KEY_COMPANY, KEY_PRODUCT_TITLE, KEY_PRODUCT_VERSION}) {
@@ -535,8 +530,8 @@ void Checker::CheckProductKey() {
             "no " + missing + " in [" SECTION_GENERAL_INFO "]: the product key " +
                 Quoted(productKey) + " is formed without " +
                 (missing.find(',') != std::string::npos ? "them" : "it") +
-                ", so it is not the key setup writes; the product never "
-                "counts as installed and the dialog's check box is never remembered");
+                ", so it is not the key setup writes; the product never counts as installed and "
+                "the dialog's check box is never remembered");
     }
 }
 
@@ -568,8 +563,8 @@ void Checker::CheckMacros() {
                 if (caseOnly) {
                     Say(Severity::Warning, line, "macro-case",
                         "macro " + Quoted(word) +
-                            " is not recognised: macros are matched "
-                            "with their letter case; write " +
+                            " is not recognised: macros are matched with their letter case; "
+                            "write " +
                             near);
                 } else if (!near.empty()) {
                     Say(Severity::Warning, line, "macro-unknown",
@@ -595,8 +590,8 @@ void Checker::CheckWorkingDirectory() {
                                         : "\"" KEY_EXECUTABLE_WORKING_DIR "\" " + Quoted(value) +
                                               " has no macro before its first backslash";
         Say(Severity::Error, line, "workdir-no-macro",
-            why + ": every Run shows the box \"A 'Working Directory' must be specified\"; "
-                  "begin it with " MACRO_INSTALL_FROM_DRIVE ", " MACRO_INSTALL_TO_DIRECTORY
+            why + ": every Run shows the box \"A 'Working Directory' must be specified\"; begin it "
+                  "with " MACRO_INSTALL_FROM_DRIVE ", " MACRO_INSTALL_TO_DIRECTORY
                   " or " MACRO_SETUP_DIRECTORY);
         return;
     }
@@ -620,8 +615,8 @@ void Checker::CheckSwitchWords() {
             "two-buttons-value",
             "\"" KEY_USE_TWO_BUTTONS "\" " + Quoted(twoButtons) + " counts as " +
                 (two ? "true" : "false") +
-                ": only \"true\" or \"t\" (any case) choose the two-button dialog; write "
-                "true or false");
+                ": only \"true\" or \"t\" (any case) choose the two-button dialog; write true or "
+                "false");
     }
 
     std::string action = Read(SECTION_GENERAL_INFO, KEY_ALTERNATE_ACTION, ReadSizeAlternateAction);
@@ -632,8 +627,8 @@ void Checker::CheckSwitchWords() {
         if (!IsAlternateActionAccepted(verb)) {
             Say(Severity::Warning, line, "alternate-action-ignored",
                 "\"" KEY_ALTERNATE_ACTION "\" " + Quoted(action) +
-                    " is neither open nor explore: when the dialog is switched off the "
-                    "launcher does nothing at all (not even start the installed program)");
+                    " is neither open nor explore: when the dialog is switched off the launcher "
+                    "does nothing at all (not even start the installed program)");
         } else if (std::strcmp(verb, "open") != 0 && std::strcmp(verb, "explore") != 0) {
             Say(Severity::Warning, line, "alternate-action-verb",
                 "\"" KEY_ALTERNATE_ACTION "\" " + Quoted(action) +
@@ -1021,6 +1016,7 @@ void Checker::Print() const {
                 plural(counts[1], "warning").c_str(), plural(counts[0], "note").c_str());
 }
 
+// clang-format off
 const char Usage[] =
     "usage: autorun-tool check DISC_FOLDER [--launcher NAME] [--json]\n"
     "\n"
@@ -1032,6 +1028,7 @@ const char Usage[] =
     "                   AUTORUN.INF opens; else the disc's root), e.g. LAUNCH.EXE or\n"
     "                   SUB\\LAUNCH.EXE; autorun.ini is read beside it\n"
     "  --json           one JSON list of {file, line, severity, code, message}\n";
+// clang-format on
 
 } // namespace
 
@@ -1055,8 +1052,8 @@ int CheckCommand(int argc, char **argv) {
             if (options.launcher.find(':') != std::string::npos ||
                 inside.find("\\..\\") != std::string::npos) {
                 std::fprintf(stderr,
-                             "autorun-tool check: --launcher names a file on the disc, relative "
-                             "to its root ('%s' is not)\n",
+                             "autorun-tool check: --launcher names a file on the disc, relative to "
+                             "its root ('%s' is not)\n",
                              argv[i]);
                 return 2;
             }
