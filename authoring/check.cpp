@@ -123,16 +123,36 @@ std::size_t EditDistance(const std::string &a, const std::string &b) {
     return row[b.size()];
 }
 
+// A name reduced to its lower-case letters and digits, so that blanks and
+// punctuation do not count against a near miss.
+std::string Reduced(const std::string &name) {
+    std::string reduced;
+    for (char c : name) {
+        char lower = Lower(c);
+        if ((lower >= 'a' && lower <= 'z') || (lower >= '0' && lower <= '9')) {
+            reduced.push_back(lower);
+        }
+    }
+    return reduced;
+}
+
 // The known name nearest to name, when it is near enough to be what the
-// author meant; "" otherwise.
+// author meant ("Registry Key", "Use two button", "WorkingDir", "Company
+// Name"); "" otherwise.
 std::string Nearest(const std::string &name, const std::vector<std::string> &known) {
     std::string best;
     std::size_t bestDistance = 0;
+    std::string reducedName = Reduced(name);
     for (const std::string &candidate : known) {
-        std::size_t distance = EditDistance(name, candidate);
-        std::size_t longer = std::max(name.size(), candidate.size());
-        std::size_t allowed = std::max<std::size_t>(2, longer * 2 / 5);
-        if (distance <= allowed && (best.empty() || distance < bestDistance)) {
+        std::string reducedCandidate = Reduced(candidate);
+        std::size_t distance = EditDistance(reducedName, reducedCandidate);
+        std::size_t longer = std::max(reducedName.size(), reducedCandidate.size());
+        std::size_t shorter = std::min(reducedName.size(), reducedCandidate.size());
+        bool near = distance <= std::max<std::size_t>(2, longer * 2 / 5);
+        // One holding the other whole: a word added or left out.
+        bool contained = shorter >= 5 && (reducedName.find(reducedCandidate) != std::string::npos ||
+                                          reducedCandidate.find(reducedName) != std::string::npos);
+        if ((near || contained) && (best.empty() || distance < bestDistance)) {
             best = candidate;
             bestDistance = distance;
         }
