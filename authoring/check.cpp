@@ -290,7 +290,8 @@ private:
         }
         if (key != nullptr) {
             for (const TextLine *line : info->keys) {
-                if (line->kind == TextLine::Key && SameName(line->name, key)) {
+                // A line without "=" names its key too, and hides later ones.
+                if (SameName(line->name, key)) {
                     return line->number;
                 }
             }
@@ -463,8 +464,7 @@ void Checker::CheckStructure() {
             continue;
         }
         for (const TextLine *earlier : current->keys) {
-            if (earlier != &line && earlier->kind == TextLine::Key &&
-                SameName(earlier->name, line.name)) {
+            if (earlier != &line && SameName(earlier->name, line.name)) {
                 Say(Severity::Warning, line.number, "duplicate-key",
                     "\"" + AnsiToUtf8(line.name) + "\" again in [" + AnsiToUtf8(current->name) +
                         "]: the launcher reads only the first one, at line " +
