@@ -1,8 +1,1095 @@
+// autorun-tool check: reads a disc the way the launcher will, through the
+// launcher's own functions over the stand-in, and says what the author most
+// likely did not mean. Every value is judged as the profile reader returns it
+// at the launcher's own buffer size; the lines are read here only to point at
+// them.
+#include <standin.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
 
+#include "authoring/check_text.h"
+#include "authoring/disc_files.h"
 #include "authoring/verbs.h"
+#include "bitmap/bitmap.h"
+#include "launcher/launcher.h"
+#include "resource.h"
+#include "settings/names.h"
+#include "settings/settings.h"
+#include "ui/ui.h"
 
-int CheckCommand(int, char **) {
-    std::fprintf(stderr, "autorun-tool check: not built yet\n");
-    return 2;
+namespace {
+
+const char DiscDrive = 'E';
+
+enum class Severity { Note, Warning, Error };
+
+struct Diagnostic {
+    std::string file; // relative to the disc folder; "" for the disc as a whole
+    int line = 0;     // 0: the file as a whole
+    Severity severity = Severity::Note;
+    std::string code;
+    std::string message;
+};
+
+struct Options {
+    std::string folder;
+    std::string launcher; // Windows path relative to the disc root; "" when not known
+    bool json = false;
+};
+
+// A setting the launcher reads, with the buffer it reads it into.
+struct Setting {
+    const char *section;
+    const char *key;
+    unsigned size;
+};
+
+const Setting Settings[] = {
+    {SECTION_GENERAL_INFO, KEY_REGISTRY_KEY, ReadSizeRegistryKey},
+    {SECTION_GENERAL_INFO, KEY_COMPANY, ReadSizeProductKeyPart},
+    {SECTION_GENERAL_INFO, KEY_PRODUCT_TITLE, ReadSizeProductKeyPart},
+    {SECTION_GENERAL_INFO, KEY_PRODUCT_VERSION, ReadSizeProductKeyPart},
+    {SECTION_GENERAL_INFO, KEY_EXECUTABLE_FILE, ReadSizeExecutableFile},
+    {SECTION_GENERAL_INFO, KEY_EXECUTABLE_WORKING_DIR, ReadSizeWorkingDir},
+    {SECTION_GENERAL_INFO, KEY_ALTERNATE_ACTION, ReadSizeAlternateAction},
+    {SECTION_GENERAL_INFO, KEY_EXE_WINDOW_CLASS, ReadSizeProductWindow},
+    {SECTION_GENERAL_INFO, KEY_EXE_WINDOW_CAPTION, ReadSizeProductWindow},
+    {SECTION_DIALOG_ITEMS, KEY_CAPTION, ReadSizeCaption},
+    {SECTION_DIALOG_ITEMS, KEY_USE_TWO_BUTTONS, ReadSizeUseTwoButtons},
+    {SECTION_DIALOG_ITEMS, KEY_BITMAP, ReadSizeBitmap},
+    {SECTION_INSTALLER_ITEMS, KEY_SETUP_PATH, ReadSizeSetupPath},
+    {SECTION_INSTALLER_ITEMS, KEY_EXECUTABLE_TO_PASS, ReadSizeExecutableToPass},
+};
+
+const char *const Sections[] = {SECTION_GENERAL_INFO, SECTION_DIALOG_ITEMS, SECTION_INSTALLER_ITEMS,
+                                SECTION_ENABLE_CONDITIONS, SECTION_DISABLE_CONDITIONS};
+
+const char *const Macros[] = {MACRO_INSTALL_FROM_DRIVE, MACRO_INSTALL_TO_DIRECTORY,
+                              MACRO_SETUP_DIRECTORY};
+
+// The launch dialog's variants, by two-button flag and installed state.
+struct Variant {
+    int templateId;
+    const char *description;
+};
+const Variant Variants[] = {
+    {IDD_LAUNCH_NOT_INSTALLED, "three buttons, not installed"},
+    {IDD_LAUNCH_INSTALLED, "three buttons, installed"},
+    {IDD_LAUNCH_TWO_NOT_INSTALLED, "two buttons, not installed"},
+    {IDD_LAUNCH_TWO_INSTALLED, "two buttons, installed"},
+};
+
+// ---------------------------------------------------------------------------
+// Names
+
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Section and key names as the profile reader compares them.
+bool SameName(const std::string &a, const std::string &b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t EditDistance(const std::string &a, const std::string &b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            std::size_t above = row[j];
+            std::size_t cost = Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1;
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + cost});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// A name reduced to its lower-case letters and digits, so that blanks and
+// punctuation do not count against a near miss.
+std::string Reduced(const std::string &name) {
+    std::string reduced;
+    for (char c : name) {
+        char lower = Lower(c);
+        if ((lower >= 'a' && lower <= 'z') || (lower >= '0' && lower <= '9')) {
+            reduced.push_back(lower);
+        }
+    }
+    return reduced;
+}
+
+// The known name nearest to name, when it is near enough to be what the
+// author meant ("Registry Key", "Use two button", "WorkingDir", "Company
+// Name"); "" otherwise.
+std::string Nearest(const std::string &name, const std::vector<std::string> &known) {
+    std::string best;
+    std::size_t bestDistance = 0;
+    std::string reducedName = Reduced(name);
+    for (const std::string &candidate : known) {
+        std::string reducedCandidate = Reduced(candidate);
+        std::size_t distance = EditDistance(reducedName, reducedCandidate);
+        std::size_t longer = std::max(reducedName.size(), reducedCandidate.size());
+        std::size_t shorter = std::min(reducedName.size(), reducedCandidate.size());
+        bool near = distance <= std::max<std::size_t>(2, longer * 2 / 5);
+        // One holding the other whole: a word added or left out.
+        bool contained = shorter >= 5 && (reducedName.find(reducedCandidate) != std::string::npos ||
+                                          reducedCandidate.find(reducedName) != std::string::npos);
+        if ((near || contained) && (best.empty() || distance < bestDistance)) {
+            best = candidate;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+bool IsConditionSection(const std::string &section) {
+    return SameName(section, SECTION_ENABLE_CONDITIONS) ||
+           SameName(section, SECTION_DISABLE_CONDITIONS);
+}
+
+// The pair number of a key the launcher forms with "class%d" or "caption%d"
+// (no sign, no leading zero), or 0 for any other name.
+int ConditionPairNumber(const std::string &key, bool *isClass) {
+    char formed[ReadSizeConditionKeyName];
+    for (int kind = 0; kind < 2; ++kind) {
+        const char *format = kind == 0 ? KEY_CONDITION_CLASS_FORMAT : KEY_CONDITION_CAPTION_FORMAT;
+        std::size_t stem = std::strlen(format) - 2; // without "%d"
+        if (key.size() <= stem || !SameName(key.substr(0, stem), std::string(format, stem))) {
+            continue;
+        }
+        std::string digits = key.substr(stem);
+        if (digits.size() > 5 || digits[0] == '0' ||
+            digits.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        int number = std::stoi(digits);
+        if (kind == 0) {
+            snprintf(formed, sizeof formed, KEY_CONDITION_CLASS_FORMAT, number);
+        } else {
+            snprintf(formed, sizeof formed, KEY_CONDITION_CAPTION_FORMAT, number);
+        }
+        if (number <= 32767 && SameName(key, formed)) {
+            *isClass = kind == 0;
+            return number;
+        }
+    }
+    return 0;
+}
+
+std::vector<std::string> KnownKeys(const std::string &section) {
+    std::vector<std::string> keys;
+    for (const Setting &setting : Settings) {
+        if (SameName(section, setting.section)) {
+            keys.push_back(setting.key);
+        }
+    }
+    if (IsConditionSection(section)) {
+        keys.push_back("class1");
+        keys.push_back("caption1");
+    }
+    return keys;
+}
+
+std::string Quoted(const std::string &ansiText) {
+    return "\"" + AnsiToUtf8(ansiText) + "\"";
+}
+
+std::string ToWindowsPath(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    while (!path.empty() && path[0] == '\\') {
+        path.erase(0, 1);
+    }
+    return path;
+}
+
+// ---------------------------------------------------------------------------
+// The check itself
+
+struct SectionInfo {
+    std::string name;
+    int line = 0;
+    bool first = true; // the first section of this name: the only one read
+    std::vector<const TextLine *> keys;
+};
+
+class Checker {
+public:
+    explicit Checker(const Options &options) : options_(options) {}
+    int Run();
+
+private:
+    void Report(const std::string &file, int line, Severity severity, const char *code,
+                const std::string &message) {
+        diagnostics_.push_back({file, line, severity, code, message});
+    }
+    void Say(Severity severity, int line, const char *code, const std::string &message) {
+        Report(settingsName_, line, severity, code, message);
+    }
+
+    bool SetUpLauncher(std::string *error);
+    void CheckEncoding();
+    void CheckStructure();
+    void CheckValueLengths();
+    // The value as the launcher reads it; a warning when that cuts it.
+    std::string ReadAndSayIfCut(const char *section, const char *key, unsigned size);
+    std::string ReadCondition(const char *section, const char *key) {
+        return ReadAndSayIfCut(section, key, ReadSizeConditionValue);
+    }
+    void CheckProductKey();
+    void CheckMacros();
+    void CheckWorkingDirectory();
+    void CheckSwitchWords();
+    void CheckFiles();
+    void CheckSplash();
+    void CheckConditions(const char *section, bool enabling);
+    void CheckAutorunInf();
+    void CheckLauncherName(bool given);
+    void Print() const;
+
+    // What the launcher reads, at its own buffer size.
+    std::string Read(const char *section, const char *key, unsigned size) const {
+        std::vector<char> buffer(size, '\0');
+        ReadSetting(section, key, buffer.data(), size);
+        return std::string(buffer.data());
+    }
+    // The whole value, however long: no value is longer than its file.
+    std::string ReadWhole(const char *section, const char *key) const {
+        return Read(section, key, wholeSize_);
+    }
+    const SectionInfo *FindSection(const std::string &name) const {
+        for (const SectionInfo &section : sections_) {
+            if (section.first && SameName(section.name, name)) {
+                return &section;
+            }
+        }
+        return nullptr;
+    }
+    // The line of the key the launcher reads, else of its section, else 0.
+    int LineOf(const char *section, const char *key) const {
+        const SectionInfo *info = FindSection(section);
+        if (info == nullptr) {
+            return 0;
+        }
+        if (key != nullptr) {
+            for (const TextLine *line : info->keys) {
+                // A line without "=" names its key too, and hides later ones.
+                if (SameName(line->name, key)) {
+                    return line->number;
+                }
+            }
+        }
+        return info->line;
+    }
+    std::string DiscPath(const std::string &relative) const {
+        return std::string(1, DiscDrive) + ":\\" + relative;
+    }
+    // A file named relative to the root of the launch drive; "" when absent.
+    std::string FindOnDisc(const std::string &relative) const {
+        return FindDiscFile(DiscPath(relative));
+    }
+
+    Options options_;
+    std::string settingsName_; // the settings file as printed
+    bool settingsReadable_ = false;
+    unsigned wholeSize_ = 2; // the settings file's size and a terminator
+    TextFile text_;
+    std::vector<SectionInfo> sections_;
+    std::vector<Diagnostic> diagnostics_;
+};
+
+bool Checker::SetUpLauncher(std::string *error) {
+    // The launcher finds its settings beside itself; without a name it is
+    // taken to sit in the disc's root.
+    std::string launcher = options_.launcher.empty() ? "LAUNCHER.EXE" : options_.launcher;
+    standin::SetModulePath(DiscPath(launcher));
+    LauncherInstance = standin::LauncherModule();
+    ComputeLauncherDirectory();
+    FormSettingsPath();
+    if (SettingsPath[0] == '\0') {
+        *error = "the launcher's path '" + options_.launcher + "' is too long for the launcher";
+        return false;
+    }
+    std::string relativeDirectory(LauncherDirectory + 3); // after "E:\"
+    std::replace(relativeDirectory.begin(), relativeDirectory.end(), '\\', '/');
+    std::string host = FindDiscFile(SettingsPath);
+    if (host.empty()) {
+        settingsName_ = relativeDirectory + SETTINGS_FILE_NAME;
+        Report(settingsName_, 0, Severity::Error, "no-settings-file",
+               "no " SETTINGS_FILE_NAME " beside the launcher: it shows an empty dialog titled "
+               "\"Localized Product Name\" and can start nothing");
+        return true;
+    }
+    settingsName_ = DiscRelativePath(host);
+    std::string why;
+    if (!ReadTextFile(host, &text_, &why)) {
+        *error = settingsName_ + ": " + why;
+        return false;
+    }
+    settingsReadable_ = true;
+    struct stat info;
+    if (stat(host.c_str(), &info) == 0) {
+        wholeSize_ = static_cast<unsigned>(info.st_size) + 2;
+    }
+    RegistryKeyName[0] = '\0';
+    ReadRegistryKeyName();
+    return true;
+}
+
+void Checker::CheckEncoding() {
+    if (text_.encoding == TextEncoding::Utf8Bom) {
+        std::string first;
+        for (const TextLine &line : text_.lines) {
+            if (line.kind == TextLine::Section) {
+                first = line.name;
+                break;
+            }
+            if (line.kind != TextLine::Blank) {
+                break;
+            }
+        }
+        if (!first.empty()) {
+            Say(Severity::Error, 1, "utf8-bom",
+                "the file starts with a UTF-8 byte-order mark; Windows reads it as part of the "
+                "first line, so section [" +
+                    AnsiToUtf8(first) +
+                    "] is never found: save the file without a byte-order mark");
+        } else {
+            Say(Severity::Warning, 1, "utf8-bom",
+                "the file starts with a UTF-8 byte-order mark, which Windows reads as part of the "
+                "first line: save the file without one");
+        }
+    }
+    if (text_.encoding == TextEncoding::Utf16) {
+        Say(Severity::Note, 1, "utf16",
+            "the file is UTF-16 with a byte-order mark; Windows reads it, converting each "
+            "character to the ANSI code page");
+        char names[4];
+        bool hasSection =
+            std::any_of(text_.lines.begin(), text_.lines.end(),
+                        [](const TextLine &l) { return l.kind == TextLine::Section; });
+        if (hasSection && GetPrivateProfileStringA(nullptr, nullptr, "", names, sizeof names,
+                                                   SettingsPath) == 0) {
+            Say(Severity::Note, 1, "utf16-not-read",
+                "this build's profile reader does not read UTF-16 files, so every value below is "
+                "judged as empty");
+        }
+    }
+    for (const TextLine &line : text_.lines) {
+        if (line.foreign.empty()) {
+            continue;
+        }
+        if (text_.encoding == TextEncoding::Utf16) {
+            Say(Severity::Warning, line.number, "not-ansi",
+                "\"" + line.foreign +
+                    "\" has no form in the ANSI code page (1252); the launcher reads \"" +
+                    line.foreignSeen + "\"");
+        } else {
+            Say(Severity::Warning, line.number, "not-ansi",
+                "\"" + line.foreign +
+                    "\" is UTF-8; the launcher reads the file in the ANSI code page (1252) and "
+                    "sees \"" +
+                    line.foreignSeen + "\"");
+        }
+    }
+}
+
+void Checker::CheckStructure() {
+    std::vector<std::string> known(std::begin(Sections), std::end(Sections));
+    SectionInfo *current = nullptr;
+    for (const TextLine &line : text_.lines) {
+        if (line.kind == TextLine::Section) {
+            SectionInfo info;
+            info.name = line.name;
+            info.line = line.number;
+            for (const SectionInfo &earlier : sections_) {
+                if (SameName(earlier.name, line.name)) {
+                    info.first = false;
+                    Say(Severity::Warning, line.number, "duplicate-section",
+                        "[" + AnsiToUtf8(line.name) +
+                            "] again: the launcher reads only the first one, at line " +
+                            std::to_string(earlier.line) + "; nothing in this one is read");
+                    break;
+                }
+            }
+            bool isKnown = std::any_of(known.begin(), known.end(), [&](const std::string &name) {
+                return SameName(name, line.name);
+            });
+            if (!isKnown) {
+                std::string near = Nearest(line.name, known);
+                Say(Severity::Warning, line.number, "unknown-section",
+                    "unknown section [" + AnsiToUtf8(line.name) + "]; the launcher never reads it" +
+                        (near.empty() ? "" : "; did you mean [" + near + "]?"));
+            }
+            sections_.push_back(info);
+            current = isKnown && info.first ? &sections_.back() : nullptr;
+            if (current == nullptr) {
+                sections_.back().keys.clear();
+            }
+            continue;
+        }
+        if (line.kind != TextLine::Key && line.kind != TextLine::Bare) {
+            continue;
+        }
+        if (sections_.empty()) {
+            Say(Severity::Warning, line.number, "outside-section",
+                "\"" + AnsiToUtf8(line.name) +
+                    "\" stands before the first section; the launcher never reads it");
+            continue;
+        }
+        if (current == nullptr) {
+            continue; // an unknown or repeated section: said once, at its header
+        }
+        current->keys.push_back(&line);
+        if (line.kind == TextLine::Bare) {
+            Say(Severity::Warning, line.number, "no-equals",
+                "\"" + AnsiToUtf8(line.name) + "\" has no \"=\": it sets nothing");
+            continue;
+        }
+        for (const TextLine *earlier : current->keys) {
+            if (earlier != &line && SameName(earlier->name, line.name)) {
+                Say(Severity::Warning, line.number, "duplicate-key",
+                    "\"" + AnsiToUtf8(line.name) + "\" again in [" + AnsiToUtf8(current->name) +
+                        "]: the launcher reads only the first one, at line " +
+                        std::to_string(earlier->number));
+                break;
+            }
+        }
+        std::vector<std::string> keys = KnownKeys(current->name);
+        bool isClass = false;
+        bool isKnown = std::any_of(keys.begin(), keys.end(), [&](const std::string &key) {
+            return SameName(key, line.name);
+        });
+        if (isKnown ||
+            (IsConditionSection(current->name) && ConditionPairNumber(line.name, &isClass) != 0)) {
+            continue;
+        }
+        std::string message = "unknown key \"" + AnsiToUtf8(line.name) + "\" in [" +
+                              AnsiToUtf8(current->name) + "]; the launcher never reads it";
+        if (IsConditionSection(current->name)) {
+            // "clas2" most likely meant pair 2, not pair 1.
+            std::size_t digits = line.name.find_last_not_of("0123456789") + 1;
+            if (digits < line.name.size()) {
+                keys = {"class" + line.name.substr(digits), "caption" + line.name.substr(digits)};
+            }
+        }
+        std::string near = Nearest(line.name, keys);
+        std::string elsewhere;
+        for (const Setting &setting : Settings) {
+            if (SameName(setting.key, line.name)) {
+                elsewhere = setting.section;
+            }
+        }
+        if (!elsewhere.empty()) {
+            message += "; it belongs in [" + elsewhere + "]";
+        } else if (!near.empty()) {
+            message += "; did you mean \"" + near + "\"?";
+        }
+        Say(Severity::Warning, line.number, "unknown-key", message);
+    }
+}
+
+std::string Checker::ReadAndSayIfCut(const char *section, const char *key, unsigned size) {
+    std::string seen = Read(section, key, size);
+    std::string whole = ReadWhole(section, key);
+    if (whole.size() > seen.size()) {
+        Say(Severity::Warning, LineOf(section, key), "value-cut",
+            "\"" + AnsiToUtf8(key) + "\" is " + std::to_string(whole.size()) +
+                " characters long; the launcher reads only the first " + std::to_string(size - 1) +
+                ": " + Quoted(seen));
+    }
+    return seen;
+}
+
+void Checker::CheckValueLengths() {
+    for (const Setting &setting : Settings) {
+        ReadAndSayIfCut(setting.section, setting.key, setting.size);
+    }
+}
+
+void Checker::CheckProductKey() {
+    if (RegistryKeyName[0] == '\0') {
+        Say(Severity::Warning, LineOf(SECTION_GENERAL_INFO, nullptr), "no-registrykey",
+            "no \"" KEY_REGISTRY_KEY "\": the launcher finds no App Paths entry, so the product "
+            "never counts as installed and Run is never offered");
+    } else if (std::strchr(RegistryKeyName, '.') == nullptr) {
+        Say(Severity::Warning, LineOf(SECTION_GENERAL_INFO, KEY_REGISTRY_KEY),
+            "registrykey-no-extension",
+            "\"" KEY_REGISTRY_KEY "\" " + Quoted(RegistryKeyName) +
+                " has no extension; App Paths entries are named after the program's file, such as "
+                "PRODUCT.EXE");
+    }
+    std::string missing;
+    for (const char *key : {KEY_COMPANY, KEY_PRODUCT_TITLE, KEY_PRODUCT_VERSION}) {
+        if (Read(SECTION_GENERAL_INFO, key, ReadSizeProductKeyPart).empty()) {
+            missing += missing.empty() ? "" : ", ";
+            missing += key;
+        }
+    }
+    if (!missing.empty()) {
+        Say(Severity::Warning, LineOf(SECTION_GENERAL_INFO, nullptr), "product-key-incomplete",
+            "no " + missing +
+                " in [" SECTION_GENERAL_INFO "]: the launcher forms no product key "
+                "without " +
+                (missing.find(',') != std::string::npos ? "them" : "it") +
+                ", so the product never counts as installed and "
+                "the dialog's check box is never remembered");
+    }
+}
+
+// Each "$...$" word in the values the launcher reads: the three macros are
+// recognised only exactly as written, and replaced only in
+// ExecutableWorkingDir ($Install_FromDrive$ also marks ExecutableFile).
+void Checker::CheckMacros() {
+    std::vector<std::string> macros(std::begin(Macros), std::end(Macros));
+    for (const Setting &setting : Settings) {
+        std::string value = Read(setting.section, setting.key, setting.size);
+        int line = LineOf(setting.section, setting.key);
+        bool replacedHere = std::strcmp(setting.key, KEY_EXECUTABLE_WORKING_DIR) == 0 ||
+                            std::strcmp(setting.key, KEY_EXECUTABLE_FILE) == 0;
+        for (std::size_t start = value.find('$'); start != std::string::npos;) {
+            std::size_t end = value.find('$', start + 1);
+            if (end == std::string::npos) {
+                break;
+            }
+            std::string word = value.substr(start, end - start + 1);
+            bool exact = std::find(macros.begin(), macros.end(), word) != macros.end();
+            if (exact && !replacedHere) {
+                Say(Severity::Warning, line, "macro-not-replaced",
+                    AnsiToUtf8(word) + " in \"" + setting.key +
+                        "\" is not replaced: the launcher replaces macros only in \"" +
+                        KEY_EXECUTABLE_WORKING_DIR + "\"");
+            } else if (!exact) {
+                std::string near = Nearest(word, macros);
+                bool caseOnly = !near.empty() && SameName(near, word);
+                if (caseOnly) {
+                    Say(Severity::Warning, line, "macro-case",
+                        "macro " + Quoted(word) +
+                            " is not recognised: macros are matched with their letter case; "
+                            "write " +
+                            near);
+                } else if (!near.empty()) {
+                    Say(Severity::Warning, line, "macro-unknown",
+                        "unknown macro " + Quoted(word) + "; did you mean " + near + "?");
+                }
+            }
+            start = value.find('$', end + 1);
+        }
+    }
+}
+
+// The launcher's own resolution, run over the stand-in: the entry-error box
+// is exactly what a user would see at every Run.
+void Checker::CheckWorkingDirectory() {
+    std::string value = Read(SECTION_GENERAL_INFO, KEY_EXECUTABLE_WORKING_DIR, ReadSizeWorkingDir);
+    char entry[ReadSizeWorkingDir];
+    snprintf(entry, sizeof entry, "%s", value.c_str());
+    std::size_t boxesBefore = standin::MessageBoxes().size();
+    ResolveWorkingDirectory(entry);
+    int line = LineOf(SECTION_GENERAL_INFO, KEY_EXECUTABLE_WORKING_DIR);
+    if (standin::MessageBoxes().size() != boxesBefore) {
+        std::string why = value.empty() ? "\"" KEY_EXECUTABLE_WORKING_DIR "\" is empty"
+                                        : "\"" KEY_EXECUTABLE_WORKING_DIR "\" " + Quoted(value) +
+                                              " has no macro before its first backslash";
+        Say(Severity::Error, line, "workdir-no-macro",
+            why + ": every Run shows the box \"A 'Working Directory' must be specified\"; begin it "
+                  "with " MACRO_INSTALL_FROM_DRIVE ", " MACRO_INSTALL_TO_DIRECTORY
+                  " or " MACRO_SETUP_DIRECTORY);
+        return;
+    }
+    if (value.find(MACRO_INSTALL_FROM_DRIVE) != std::string::npos &&
+        FindDiscDirectory(entry).empty()) {
+        Say(Severity::Warning, line, "workdir-not-found",
+            std::string("the working directory ") + Quoted(entry + 3) +
+                " is not a folder on the disc");
+    }
+}
+
+void Checker::CheckSwitchWords() {
+    std::string twoButtons = Read(SECTION_DIALOG_ITEMS, KEY_USE_TWO_BUTTONS, ReadSizeUseTwoButtons);
+    char flag[ReadSizeUseTwoButtons];
+    snprintf(flag, sizeof flag, "%s", twoButtons.c_str());
+    int two = MeansTwoButtons(flag);
+    std::string lowered = flag;
+    if (!twoButtons.empty() && lowered != "true" && lowered != "t" && lowered != "false" &&
+        lowered != "f") {
+        Say(Severity::Warning, LineOf(SECTION_DIALOG_ITEMS, KEY_USE_TWO_BUTTONS),
+            "two-buttons-value",
+            "\"" KEY_USE_TWO_BUTTONS "\" " + Quoted(twoButtons) + " counts as " +
+                (two ? "true" : "false") +
+                ": only \"true\" or \"t\" (any case) choose the two-button dialog; write true or "
+                "false");
+    }
+
+    std::string action = Read(SECTION_GENERAL_INFO, KEY_ALTERNATE_ACTION, ReadSizeAlternateAction);
+    if (!action.empty()) {
+        char verb[ReadSizeAlternateAction];
+        snprintf(verb, sizeof verb, "%s", action.c_str());
+        int line = LineOf(SECTION_GENERAL_INFO, KEY_ALTERNATE_ACTION);
+        if (!IsAlternateActionAccepted(verb)) {
+            Say(Severity::Warning, line, "alternate-action-ignored",
+                "\"" KEY_ALTERNATE_ACTION "\" " + Quoted(action) +
+                    " is neither open nor explore: when the dialog is switched off the launcher "
+                    "does nothing at all (not even start the installed program)");
+        } else if (std::strcmp(verb, "open") != 0 && std::strcmp(verb, "explore") != 0) {
+            Say(Severity::Warning, line, "alternate-action-verb",
+                "\"" KEY_ALTERNATE_ACTION "\" " + Quoted(action) +
+                    " passes as open or explore, but the shell is asked for the verb " +
+                    Quoted(verb) + ", which it does not know");
+        }
+    }
+}
+
+void Checker::CheckFiles() {
+    std::string setup = Read(SECTION_INSTALLER_ITEMS, KEY_SETUP_PATH, ReadSizeSetupPath);
+    int setupLine = LineOf(SECTION_INSTALLER_ITEMS, KEY_SETUP_PATH);
+    if (setup.empty()) {
+        Say(Severity::Error, setupLine, "no-setup",
+            "no \"" KEY_SETUP_PATH "\" in [" SECTION_INSTALLER_ITEMS
+            "]: Install asks Windows to start the disc's root folder");
+    } else if (FindOnDisc(setup).empty()) {
+        Say(Severity::Error, setupLine, "setup-not-found",
+            "the setup program " + Quoted(setup) + " is not on the disc");
+    }
+    std::string passed =
+        Read(SECTION_INSTALLER_ITEMS, KEY_EXECUTABLE_TO_PASS, ReadSizeExecutableToPass);
+    if (!passed.empty() && FindOnDisc(passed).empty()) {
+        Say(Severity::Warning, LineOf(SECTION_INSTALLER_ITEMS, KEY_EXECUTABLE_TO_PASS),
+            "setup-argument-not-found",
+            "\"" KEY_EXECUTABLE_TO_PASS "\" " + Quoted(passed) +
+                " is not on the disc; setup is handed " + Quoted(DiscPath(passed)));
+    }
+    std::string program = Read(SECTION_GENERAL_INFO, KEY_EXECUTABLE_FILE, ReadSizeExecutableFile);
+    std::size_t macro = program.find(MACRO_INSTALL_FROM_DRIVE);
+    if (macro != std::string::npos) {
+        std::string relative = program.substr(macro + std::strlen(MACRO_INSTALL_FROM_DRIVE));
+        relative = ToWindowsPath(relative);
+        if (!relative.empty() && FindOnDisc(relative).empty()) {
+            Say(Severity::Error, LineOf(SECTION_GENERAL_INFO, KEY_EXECUTABLE_FILE),
+                "program-not-found",
+                "the product runs from the disc, but its program " + Quoted(relative) +
+                    " is not on the disc");
+        }
+    }
+}
+
+// The placeholder's size in pixels in each variant, from the launcher's own
+// compiled templates laid out by the stand-in's dialog code.
+bool PictureArea(int templateId, int *width, int *height) {
+    standin::ScriptDialog({});
+    DialogBoxParamA(
+        standin::LauncherModule(), MAKEINTRESOURCEA(templateId), nullptr,
+        [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return 0; }, 0);
+    std::vector<standin::DialogRecord> dialogs = standin::Dialogs();
+    if (dialogs.empty() || dialogs.back().templateId != templateId) {
+        return false;
+    }
+    for (const standin::ControlInfo &control : dialogs.back().controls) {
+        if (control.id == IDC_SPLASH_PLACEHOLDER) {
+            *width = control.rect.right - control.rect.left;
+            *height = control.rect.bottom - control.rect.top;
+            return true;
+        }
+    }
+    return false;
+}
+
+const char *RefusalText(BitmapRefusal refusal) {
+    switch (refusal) {
+    case BitmapAccepted:
+        return "accepted";
+    case BitmapNotOpened:
+        return "the file cannot be opened";
+    case BitmapShortFileHeader:
+        return "it is shorter than a BMP file header (14 bytes)";
+    case BitmapNotBm:
+        return "it is not a BMP file (it does not begin with \"BM\")";
+    case BitmapSizeFieldTooSmall:
+        return "its header gives a file size of 14 bytes or less";
+    case BitmapNoMemory:
+        return "its header gives a file size too large to hold in memory";
+    case BitmapShorterThanSizeField:
+        return "the file is shorter than the size its header gives";
+    case BitmapHeaderSizeRejected:
+        return "its picture header has a size the loader does not know";
+    case BitmapHeaderBeyondBlock:
+        return "its picture header runs past the end of the file";
+    case BitmapUnsupportedBitCount:
+        return "its colour depth is not 1, 4, 8, 24 (or 16, 32) bits per pixel";
+    case BitmapUnsupportedCompression:
+        return "it is compressed (save it uncompressed)";
+    case BitmapNegativeWidth:
+        return "its width is negative";
+    case BitmapPixelsBeyondBlock:
+        return "its colour table or pixel rows run past the end of the file";
+    }
+    return "it is refused";
+}
+
+void Checker::CheckSplash() {
+    std::string name = Read(SECTION_DIALOG_ITEMS, KEY_BITMAP, ReadSizeBitmap);
+    int line = LineOf(SECTION_DIALOG_ITEMS, KEY_BITMAP);
+    if (name.empty()) {
+        Say(Severity::Note, line, "no-splash",
+            "no \"" KEY_BITMAP "\" in [" SECTION_DIALOG_ITEMS "]: the dialog shows no picture");
+        return;
+    }
+    if (FindOnDisc(name).empty()) {
+        Say(Severity::Error, line, "splash-not-found",
+            "the splash picture " + Quoted(name) + " is not on the disc");
+        return;
+    }
+    BitmapRefusal refusal = BitmapAccepted;
+    BYTE *block = LoadBitmapFileExplained(DiscPath(name).c_str(), &refusal);
+    if (block == nullptr) {
+        Say(Severity::Error, line, "splash-refused",
+            "the launcher refuses the splash picture " + Quoted(name) + ": " +
+                RefusalText(refusal) + "; the dialog shows no picture");
+        return;
+    }
+    int width = BitmapWidth(block);
+    int height = BitmapHeight(block);
+    if (height < 0 && BitmapIsTopDown(block)) {
+        height = -height;
+    }
+    FreeBitmapBlock(block);
+    char flag[ReadSizeUseTwoButtons];
+    snprintf(flag, sizeof flag, "%s",
+             Read(SECTION_DIALOG_ITEMS, KEY_USE_TWO_BUTTONS, ReadSizeUseTwoButtons).c_str());
+    int two = MeansTwoButtons(flag);
+    for (const Variant &variant : Variants) {
+        bool shown = (variant.templateId - IDD_LAUNCH_NOT_INSTALLED) / 2 == two;
+        int areaWidth = 0;
+        int areaHeight = 0;
+        if (!shown || !PictureArea(variant.templateId, &areaWidth, &areaHeight)) {
+            continue;
+        }
+        if (width <= areaWidth && height <= areaHeight) {
+            continue;
+        }
+        std::string over;
+        if (width > areaWidth) {
+            over = std::to_string(width - areaWidth) + " pixels too wide";
+        }
+        if (height > areaHeight) {
+            over += (over.empty() ? "" : " and ") + std::to_string(height - areaHeight) +
+                    " pixels too tall";
+        }
+        Say(Severity::Warning, line, "splash-too-large",
+            "the splash picture is " + std::to_string(width) + " x " + std::to_string(height) +
+                " pixels, " + over + " for the picture area of " + "dialog " +
+                std::to_string(variant.templateId) + " (" + variant.description + ", " +
+                std::to_string(areaWidth) + " x " + std::to_string(areaHeight) +
+                "): it covers the controls below it");
+    }
+}
+
+void Checker::CheckConditions(const char *section, bool enabling) {
+    char keys[ReadSizeConditionKeys];
+    if (ReadSetting(section, nullptr, keys, sizeof keys) == 0) {
+        return;
+    }
+    // The pairs as the launcher walks them: up to the first with both empty.
+    int pair = 1;
+    for (; pair <= 32767; ++pair) {
+        char key[ReadSizeConditionKeyName];
+        snprintf(key, sizeof key, KEY_CONDITION_CLASS_FORMAT, pair);
+        std::string className = ReadCondition(section, key);
+        snprintf(key, sizeof key, KEY_CONDITION_CAPTION_FORMAT, pair);
+        std::string title = ReadCondition(section, key);
+        if (className.empty() && title.empty()) {
+            break;
+        }
+    }
+    int end = pair; // the first pair never read as a window
+    const SectionInfo *info = FindSection(section);
+    if (end == 1) {
+        std::string what = std::string("[") + section + "] has keys but no class1 or caption1";
+        if (enabling) {
+            Say(Severity::Error, LineOf(section, nullptr), "conditions-no-first-pair",
+                what + ": it lists no window, so the launcher stops at every start");
+        } else {
+            Say(Severity::Warning, LineOf(section, nullptr), "conditions-no-first-pair",
+                what + ": it lists no window and never keeps the launcher silent");
+        }
+    }
+    if (info == nullptr) {
+        return;
+    }
+    for (const TextLine *line : info->keys) {
+        bool isClass = false;
+        int number = line->kind == TextLine::Key ? ConditionPairNumber(line->name, &isClass) : 0;
+        if (number > end && !line->value.empty()) {
+            Say(Severity::Warning, line->number, "conditions-gap",
+                "\"" + AnsiToUtf8(line->name) + "\" is never read: the list ends at pair " +
+                    std::to_string(end) + ", which has neither class" + std::to_string(end) +
+                    " nor caption" + std::to_string(end));
+        }
+    }
+}
+
+void Checker::CheckAutorunInf() {
+    std::string host = FindOnDisc("AUTORUN.INF");
+    if (host.empty()) {
+        Report("", 0, Severity::Note, "no-autorun-inf",
+               "the disc has no AUTORUN.INF: Windows does not start the launcher by itself");
+        return;
+    }
+    std::string name = DiscRelativePath(host);
+    TextFile inf;
+    std::string why;
+    if (!ReadTextFile(host, &inf, &why)) {
+        Report(name, 0, Severity::Error, "inf-unreadable", "Windows cannot use it: " + why);
+        return;
+    }
+    int openLine = 0;
+    int sectionLine = 0;
+    bool inAutorun = false;
+    for (const TextLine &line : inf.lines) {
+        if (line.kind == TextLine::Section) {
+            inAutorun = SameName(line.name, "autorun") && sectionLine == 0;
+            if (inAutorun) {
+                sectionLine = line.number;
+            }
+        } else if (inAutorun && line.kind == TextLine::Key && SameName(line.name, "open") &&
+                   openLine == 0) {
+            openLine = line.number;
+        }
+    }
+    char open[256];
+    GetPrivateProfileStringA("autorun", "open", "", open, sizeof open,
+                             DiscPath("AUTORUN.INF").c_str());
+    if (open[0] == '\0') {
+        Report(name, sectionLine, Severity::Warning, "inf-no-open",
+               "no \"open=\" in [autorun]: Windows does not start the launcher from this disc");
+        return;
+    }
+    // The program is the first word, or the quoted text.
+    std::string command = open;
+    std::string program;
+    if (command[0] == '"') {
+        std::size_t close = command.find('"', 1);
+        program = command.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+    } else {
+        program = command.substr(0, command.find(' '));
+    }
+    program = ToWindowsPath(program);
+    if (FindOnDisc(program).empty()) {
+        Report(name, openLine, Severity::Error, "inf-open-not-found",
+               "\"open=\" names " + Quoted(program) + ", which is not on the disc");
+    }
+    if (!options_.launcher.empty() && !SameName(program, options_.launcher)) {
+        Report(name, openLine, Severity::Warning, "inf-open-other-program",
+               "\"open=\" starts " + Quoted(program) + ", not the launcher " +
+                   Quoted(options_.launcher));
+    }
+    if (options_.launcher.empty()) {
+        options_.launcher = program;
+    }
+}
+
+void Checker::CheckLauncherName(bool given) {
+    if (options_.launcher.empty()) {
+        return;
+    }
+    std::string file = options_.launcher.substr(options_.launcher.find_last_of('\\') + 1);
+    std::string lowered;
+    for (char c : file) {
+        lowered.push_back(Lower(c));
+    }
+    for (const char *word : {"setup", "install", "update"}) {
+        if (lowered.find(word) != std::string::npos) {
+            Report("", 0, Severity::Warning, "launcher-name-elevates",
+                   "the launcher's name " + Quoted(file) + " contains \"" + word +
+                       "\": Windows asks for administrator rights at every start of a 32-bit "
+                       "program named so; rename it (for example LAUNCH.EXE)");
+            break;
+        }
+    }
+    if (given && FindOnDisc(options_.launcher).empty()) {
+        Report("", 0, Severity::Warning, "launcher-not-found",
+               "the launcher " + Quoted(options_.launcher) + " is not on the disc yet");
+    }
+}
+
+int Checker::Run() {
+    std::string error;
+    standin::Reset();
+    if (!MountDiscFolder(options_.folder, DiscDrive, &error)) {
+        std::fprintf(stderr, "autorun-tool check: %s\n", error.c_str());
+        return 2;
+    }
+    bool launcherGiven = !options_.launcher.empty();
+    CheckAutorunInf(); // without --launcher, the program it opens is the launcher
+    if (!SetUpLauncher(&error)) {
+        std::fprintf(stderr, "autorun-tool check: %s\n", error.c_str());
+        return 2;
+    }
+    if (settingsReadable_) {
+        CheckEncoding();
+        CheckStructure();
+        CheckValueLengths();
+        CheckProductKey();
+        CheckMacros();
+        CheckWorkingDirectory();
+        CheckSwitchWords();
+        CheckFiles();
+        CheckSplash();
+        CheckConditions(SECTION_ENABLE_CONDITIONS, true);
+        CheckConditions(SECTION_DISABLE_CONDITIONS, false);
+        if (Read(SECTION_DIALOG_ITEMS, KEY_CAPTION, ReadSizeCaption).empty()) {
+            Say(Severity::Note, LineOf(SECTION_DIALOG_ITEMS, nullptr), "caption-default",
+                "no \"" KEY_CAPTION "\" in [" SECTION_DIALOG_ITEMS
+                "]: the dialog is titled \"Localized Product Name\"");
+        }
+    }
+    CheckLauncherName(launcherGiven);
+    std::stable_sort(diagnostics_.begin(), diagnostics_.end(),
+                     [](const Diagnostic &a, const Diagnostic &b) {
+                         if (a.file != b.file) {
+                             return a.file < b.file;
+                         }
+                         return a.line < b.line;
+                     });
+    Print();
+    bool errors = std::any_of(diagnostics_.begin(), diagnostics_.end(),
+                              [](const Diagnostic &d) { return d.severity == Severity::Error; });
+    return errors ? 1 : 0;
+}
+
+const char *SeverityName(Severity severity) {
+    switch (severity) {
+    case Severity::Error:
+        return "error";
+    case Severity::Warning:
+        return "warning";
+    case Severity::Note:
+        return "note";
+    }
+    return "note";
+}
+
+std::string JsonString(const std::string &text) {
+    std::string out = "\"";
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out.push_back('\\');
+            out.push_back(c);
+        } else if (byte < 0x20) {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            out += escaped;
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out + "\"";
+}
+
+void Checker::Print() const {
+    if (options_.json) {
+        std::printf("[");
+        for (std::size_t i = 0; i < diagnostics_.size(); ++i) {
+            const Diagnostic &d = diagnostics_[i];
+            std::printf("%s\n  {\"file\": %s, \"line\": %d, \"severity\": \"%s\", \"code\": %s, "
+                        "\"message\": %s}",
+                        i == 0 ? "" : ",", JsonString(d.file).c_str(), d.line,
+                        SeverityName(d.severity), JsonString(d.code).c_str(),
+                        JsonString(d.message).c_str());
+        }
+        std::printf("%s]\n", diagnostics_.empty() ? "" : "\n");
+        return;
+    }
+    int counts[3] = {0, 0, 0};
+    for (const Diagnostic &d : diagnostics_) {
+        ++counts[static_cast<int>(d.severity)];
+        std::string where = d.file;
+        if (!where.empty() && d.line > 0) {
+            where += ":" + std::to_string(d.line);
+        }
+        std::printf("%s%s%s: %s [%s]\n", where.c_str(), where.empty() ? "" : ": ",
+                    SeverityName(d.severity), d.message.c_str(), d.code.c_str());
+    }
+    auto plural = [](int n, const char *word) {
+        return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+    };
+    std::printf("%s, %s, %s\n", plural(counts[2], "error").c_str(),
+                plural(counts[1], "warning").c_str(), plural(counts[0], "note").c_str());
+}
+
+// clang-format off
+const char Usage[] =
+    "usage: autorun-tool check DISC_FOLDER [--launcher NAME] [--json]\n"
+    "\n"
+    "Reads the disc in DISC_FOLDER as the launcher will and prints what looks wrong,\n"
+    "as FILE:LINE: error|warning|note: MESSAGE [CODE]. Exit status 1 when there is\n"
+    "an error, 0 otherwise, 2 when the disc folder or its settings cannot be read.\n"
+    "\n"
+    "  --launcher NAME  the launcher's file on the disc (default: the program that\n"
+    "                   AUTORUN.INF opens; else the disc's root), e.g. LAUNCH.EXE or\n"
+    "                   SUB\\LAUNCH.EXE; autorun.ini is read beside it\n"
+    "  --json           one JSON list of {file, line, severity, code, message}\n";
+// clang-format on
+
+} // namespace
+
+int CheckCommand(int argc, char **argv) {
+    Options options;
+    for (int i = 0; i < argc; ++i) {
+        std::string argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (argument == "--json") {
+            options.json = true;
+        } else if (argument == "--launcher") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                std::fprintf(stderr, "autorun-tool check: --launcher needs a file name\n");
+                return 2;
+            }
+            options.launcher = ToWindowsPath(argv[++i]);
+            std::string inside = "\\" + options.launcher + "\\";
+            if (options.launcher.find(':') != std::string::npos ||
+                inside.find("\\..\\") != std::string::npos) {
+                std::fprintf(stderr,
+                             "autorun-tool check: --launcher names a file on the disc, relative to "
+                             "its root ('%s' is not)\n",
+                             argv[i]);
+                return 2;
+            }
+        } else if (argument.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "autorun-tool check: unknown option '%s'\n%s", argv[i], Usage);
+            return 2;
+        } else if (options.folder.empty()) {
+            options.folder = argument;
+        } else {
+            std::fprintf(stderr, "autorun-tool check: one disc folder only ('%s'?)\n", argv[i]);
+            return 2;
+        }
+    }
+    if (options.folder.empty()) {
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+    Checker checker(options);
+    return checker.Run();
 }

@@ -117,19 +117,34 @@ int SupportedCompression(const DibLayout *layout) {
 
 // Whether everything painting reads lies inside a block of this length: the
 // header, the colour table and every pixel row the header describes.
-int PictureFits(const BYTE *block, SIZE_T length) {
+BitmapRefusal PictureFits(const BYTE *block, SIZE_T length) {
     DibLayout layout;
-    if (!ReadLayout(block, length, &layout) || !SupportedBitCount(&layout) ||
-        !SupportedCompression(&layout) || layout.width < 0) {
-        return 0;
+    if (!ReadLayout(block, length, &layout)) {
+        return BitmapHeaderBeyondBlock;
+    }
+    if (!SupportedBitCount(&layout)) {
+        return BitmapUnsupportedBitCount;
+    }
+    if (!SupportedCompression(&layout)) {
+        return BitmapUnsupportedCompression;
+    }
+    if (layout.width < 0) {
+        return BitmapNegativeWidth;
     }
     unsigned long long rows = layout.height < 0 ? -layout.height : layout.height;
     unsigned long long stride = ((unsigned long long)layout.width * layout.bitCount + 31) / 32 * 4;
     if (layout.bitsOffset > length) {
-        return 0;
+        return BitmapPixelsBeyondBlock;
     }
     unsigned long long pixelBytes = length - layout.bitsOffset;
-    return rows == 0 || stride <= pixelBytes / rows;
+    return rows == 0 || stride <= pixelBytes / rows ? BitmapAccepted : BitmapPixelsBeyondBlock;
+}
+
+BYTE *Refuse(BitmapRefusal reason, BitmapRefusal *refusal) {
+    if (refusal != NULL) {
+        *refusal = reason;
+    }
+    return NULL;
 }
 
 void ReleaseBlock(BYTE *block) {
@@ -140,20 +155,30 @@ void ReleaseBlock(BYTE *block) {
 } // namespace
 
 BYTE *LoadBitmapFile(const char *path) {
+    return LoadBitmapFileExplained(path, NULL);
+}
+
+BYTE *LoadBitmapFileExplained(const char *path, BitmapRefusal *refusal) {
+    if (refusal != NULL) {
+        *refusal = BitmapAccepted;
+    }
     HFILE file = _lopen(path, OF_READ | OF_SHARE_DENY_WRITE);
     if (file == HFILE_ERROR) {
-        return NULL;
+        return Refuse(BitmapNotOpened, refusal);
     }
     BYTE fileHeader[FileHeaderSize];
-    if (_lread(file, fileHeader, FileHeaderSize) != FileHeaderSize || fileHeader[0] != 'B' ||
-        fileHeader[1] != 'M') {
+    if (_lread(file, fileHeader, FileHeaderSize) != FileHeaderSize) {
         _lclose(file);
-        return NULL;
+        return Refuse(BitmapShortFileHeader, refusal);
+    }
+    if (fileHeader[0] != 'B' || fileHeader[1] != 'M') {
+        _lclose(file);
+        return Refuse(BitmapNotBm, refusal);
     }
     DWORD fileSize = ReadDword(fileHeader + 2);
     if (fileSize <= FileHeaderSize) {
         _lclose(file);
-        return NULL;
+        return Refuse(BitmapSizeFieldTooSmall, refusal);
     }
     DWORD length = fileSize - FileHeaderSize;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, length);
@@ -163,24 +188,28 @@ BYTE *LoadBitmapFile(const char *path) {
             GlobalFree(memory);
         }
         _lclose(file);
-        return NULL;
+        return Refuse(BitmapNoMemory, refusal);
     }
     for (DWORD done = 0; done < length;) {
         UINT chunk = length - done < ReadChunkSize ? length - done : ReadChunkSize;
         if (_lread(file, block + done, chunk) != chunk) {
             _lclose(file);
             ReleaseBlock(block);
-            return NULL;
+            return Refuse(BitmapShorterThanSizeField, refusal);
         }
         done += chunk;
     }
     _lclose(file);
     DWORD headerSize = length >= 4 ? ReadDword(block) : 0;
     if (headerSize < CoreHeaderSize ||
-        (headerSize > CoreHeaderSize && headerSize < InfoHeaderMinimum) ||
-        !PictureFits(block, length)) {
+        (headerSize > CoreHeaderSize && headerSize < InfoHeaderMinimum)) {
         ReleaseBlock(block);
-        return NULL;
+        return Refuse(BitmapHeaderSizeRejected, refusal);
+    }
+    BitmapRefusal fits = PictureFits(block, length);
+    if (fits != BitmapAccepted) {
+        ReleaseBlock(block);
+        return Refuse(fits, refusal);
     }
     return block;
 }

@@ -8,8 +8,28 @@
 // The launch dialog's picture, or null; the dialog owns the block.
 extern BYTE *SplashBitmap;
 
+// Why a file gives no picture. The launcher only cares that there is none;
+// the disc author's tool tells the author which test the file failed.
+enum BitmapRefusal {
+    BitmapAccepted,
+    BitmapNotOpened,              // the file cannot be opened
+    BitmapShortFileHeader,        // fewer than 14 bytes
+    BitmapNotBm,                  // the magic is not "BM"
+    BitmapSizeFieldTooSmall,      // the file-size field is 14 or less
+    BitmapNoMemory,               // no block of the size the file names
+    BitmapShorterThanSizeField,   // the file ends before its file-size field says
+    BitmapHeaderSizeRejected,     // header size below 12, or 13 to 15
+    BitmapHeaderBeyondBlock,      // the header size is larger than the picture data
+    BitmapUnsupportedBitCount,    // not 1, 4, 8, 24 (or 16, 32 with an information header)
+    BitmapUnsupportedCompression, // compressed, or bit masks where none are defined
+    BitmapNegativeWidth,
+    BitmapPixelsBeyondBlock, // the colour table or the pixel rows run past the data
+};
+
 // Loading and the block's accessors.
 BYTE *LoadBitmapFile(const char *path);
+// LoadBitmapFile that also says why it gave none (refusal may be null).
+BYTE *LoadBitmapFileExplained(const char *path, BitmapRefusal *refusal);
 DWORD BitmapHeaderSize(const BYTE *block);
 const BYTE *BitmapBits(const BYTE *block);
 int BitmapWidth(const BYTE *block);

@@ -21,7 +21,7 @@ const int MaxPaletteEntries = 256;
 
 void LoadSplashBitmap(HWND dialog, BYTE **bitmap) {
     (void)dialog;
-    char name[128] = "";
+    char name[ReadSizeBitmap] = "";
     ReadSetting(SECTION_DIALOG_ITEMS, KEY_BITMAP, name, sizeof name);
     if (name[0] == '\0') {
         return;

@@ -7,6 +7,7 @@
 #   profile_fuzzer   the stand-in's profile reads and writes over any file
 #   regfile_fuzzer   the stand-in's registry export format, in and out again
 #   tail_fuzzer      the command-line tail over any bytes, code pages 1252 and 932
+#   check_fuzzer     autorun-tool check over any autorun.ini, AUTORUN.INF and arguments
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "LAUNCHER_FUZZERS needs clang (CC=clang CXX=clang++)")
 endif()
@@ -24,3 +25,12 @@ foreach(fuzzer bitmap scenario profile regfile tail)
     target_compile_options(${fuzzer}_fuzzer PRIVATE ${LAUNCHER_WARNINGS})
     target_link_options(${fuzzer}_fuzzer PRIVATE -fsanitize=fuzzer)
 endforeach()
+
+# The author's tool's check verb, without the tool's own main.
+add_executable(check_fuzzer ${CMAKE_SOURCE_DIR}/fuzz/check_fuzzer.cpp
+                            ${CMAKE_SOURCE_DIR}/authoring/check.cpp
+                            ${CMAKE_SOURCE_DIR}/authoring/check_text.cpp
+                            ${CMAKE_SOURCE_DIR}/authoring/disc_files.cpp)
+target_link_libraries(check_fuzzer PRIVATE launcher_core winapi)
+target_compile_options(check_fuzzer PRIVATE ${LAUNCHER_WARNINGS})
+target_link_options(check_fuzzer PRIVATE -fsanitize=fuzzer)

@@ -10,16 +10,16 @@ static HWND FindDescribedWindow(const char *className, const char *title) {
 }
 
 int ConditionsMet(const char *section, int resultIfEmpty) {
-    char keys[64];
+    char keys[ReadSizeConditionKeys];
     if (ReadSetting(section, nullptr, keys, sizeof keys) == 0) {
         return resultIfEmpty;
     }
     // The pair number is a 16-bit count; the list stops at its last value
     // rather than wrapping round to negative numbers.
     for (short pair = 1;; ++pair) {
-        char key[64];
-        char className[128];
-        char title[128];
+        char key[ReadSizeConditionKeyName];
+        char className[ReadSizeConditionValue];
+        char title[ReadSizeConditionValue];
         FormatText(key, sizeof key, KEY_CONDITION_CLASS_FORMAT, pair);
         ReadSetting(section, key, className, sizeof className);
         FormatText(key, sizeof key, KEY_CONDITION_CAPTION_FORMAT, pair);
@@ -38,8 +38,8 @@ int ConditionsMet(const char *section, int resultIfEmpty) {
 }
 
 int IsProductWindowForeground(void) {
-    char className[256];
-    char title[256];
+    char className[ReadSizeProductWindow];
+    char title[ReadSizeProductWindow];
     ReadSetting(SECTION_GENERAL_INFO, KEY_EXE_WINDOW_CLASS, className, sizeof className);
     ReadSetting(SECTION_GENERAL_INFO, KEY_EXE_WINDOW_CAPTION, title, sizeof title);
     if (className[0] == '\0' && title[0] == '\0') {

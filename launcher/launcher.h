@@ -8,6 +8,8 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int show);
 void ComputeLauncherDirectory(void);
+// SettingsPath from LauncherDirectory; empty when it does not fit.
+void FormSettingsPath(void);
 void ReadDialogCaption(char *buffer, int size);
 int ReadRegistryKeyName(void);
 INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

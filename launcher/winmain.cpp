@@ -29,7 +29,7 @@ void ComputeLauncherDirectory(void) {
     std::memcpy(LauncherDirectory, path, std::strlen(path) + 1);
 }
 
-static void FormSettingsPath(void) {
+void FormSettingsPath(void) {
     SettingsPath[0] = '\0';
     if (LauncherDirectory[0] == '\0') {
         return;
@@ -48,6 +48,10 @@ void ReadDialogCaption(char *buffer, int size) {
         LoadStringA(LauncherInstance, IDS_DEFAULT_CAPTION, buffer, size);
     }
 }
+
+static_assert(sizeof RegistryKeyName == ReadSizeRegistryKey,
+              "registrykey is read into RegistryKeyName");
+static_assert(sizeof DialogCaption == ReadSizeCaption, "the caption is read into DialogCaption");
 
 int ReadRegistryKeyName(void) {
     return static_cast<int>(ReadSetting(SECTION_GENERAL_INFO, KEY_REGISTRY_KEY, RegistryKeyName,
@@ -120,7 +124,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int) {
         return 0;
     }
 
-    char alternateAction[256];
+    char alternateAction[ReadSizeAlternateAction];
     std::memset(alternateAction, 0, sizeof alternateAction);
     if (ReadAlternateAction(SettingsPath, alternateAction, sizeof alternateAction) != 0) {
         PerformAlternateAction(LauncherInstance, alternateAction);

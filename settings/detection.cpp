@@ -72,7 +72,7 @@ int ProductKeyExists(void) {
 }
 
 int RunsFromInstallDrive(void) {
-    char file[256];
+    char file[ReadSizeExecutableFile];
     ReadSetting(SECTION_GENERAL_INFO, KEY_EXECUTABLE_FILE, file, sizeof file);
     return std::strstr(file, MACRO_INSTALL_FROM_DRIVE) != nullptr;
 }

@@ -53,3 +53,21 @@
 #define CONFIG_KEY_INSTALL_FROM_DRIVE "InstallFromDrive"
 
 #define SETTINGS_FILE_NAME "autorun.ini"
+
+// The buffer, in bytes, that each autorun.ini value is read into. A longer
+// value is cut to one byte less without notice, and discs in the field were
+// written against these cuts, so they are part of the behaviour.
+const unsigned ReadSizeRegistryKey = 50;     // registrykey (RegistryKeyName)
+const unsigned ReadSizeProductKeyPart = 50;  // Company, ProductTitle, ProductVersion
+const unsigned ReadSizeExecutableFile = 256; // ExecutableFile
+const unsigned ReadSizeWorkingDir = 256;     // ExecutableWorkingDir
+const unsigned ReadSizeAlternateAction = 256;
+const unsigned ReadSizeProductWindow = 256; // exe_window_class, exe_window_caption
+const unsigned ReadSizeCaption = 128;       // [Dialog Items] caption (DialogCaption)
+const unsigned ReadSizeUseTwoButtons = 32;
+const unsigned ReadSizeBitmap = 128;
+const unsigned ReadSizeSetupPath = 128;        // Setup (Installer) Path and File
+const unsigned ReadSizeExecutableToPass = 128; // Executable to Pass to Setup
+const unsigned ReadSizeConditionKeys = 64;     // a condition section's key list
+const unsigned ReadSizeConditionValue = 128;   // classN, captionN
+const unsigned ReadSizeConditionKeyName = 64;  // the formed name "classN"

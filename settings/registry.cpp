@@ -13,15 +13,14 @@ const char AppPathsPrefix[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App
 // (a 32-bit one is in it anyway, and the flag is ignored on 32-bit Windows).
 static const REGSAM RegistryView = KEY_WOW64_32KEY;
 
-// Non-zero when the path names a key of the product's own.
-static int FormKeyPath(const char *prefix, char *path, size_t size) {
+int FormKeyPath(const char *prefix, char *path, size_t size) {
     if (std::strcmp(prefix, AppPathsPrefix) == 0) {
         FormatText(path, size, "%s%s", prefix, RegistryKeyName);
         return 1;
     }
-    char company[50];
-    char title[50];
-    char version[50];
+    char company[ReadSizeProductKeyPart];
+    char title[ReadSizeProductKeyPart];
+    char version[ReadSizeProductKeyPart];
     ReadSetting(SECTION_GENERAL_INFO, KEY_COMPANY, company, sizeof company);
     ReadSetting(SECTION_GENERAL_INFO, KEY_PRODUCT_TITLE, title, sizeof title);
     ReadSetting(SECTION_GENERAL_INFO, KEY_PRODUCT_VERSION, version, sizeof version);

@@ -12,6 +12,10 @@ void LowerCaseAscii(char *text);
 // Registry keys and the dialog-suppression value.
 extern const char ProductKeyPrefix[];
 extern const char AppPathsPrefix[];
+// The sub-key path below HKLM that OpenRegistryKey opens for this prefix;
+// 0 when there is no such key (a product key with an empty Company,
+// ProductTitle or ProductVersion).
+int FormKeyPath(const char *prefix, char *path, size_t size);
 int OpenRegistryKey(HKEY *key, const char *prefix);
 // A value read into a fixed buffer, always terminated inside it; non-zero when
 // the value exists and its data fits. count receives the stored byte count.

@@ -23,16 +23,21 @@ step "fuzzers: build (build/fuzz)"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DLAUNCHER_FUZZERS=ON -DLAUNCHER_WERROR=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/fuzz -j "$jobs" --target bitmap_fuzzer scenario_fuzzer \
-    profile_fuzzer regfile_fuzzer tail_fuzzer
+    profile_fuzzer regfile_fuzzer tail_fuzzer check_fuzzer
 
 step "fuzzers: seed corpora from the native tests"
 seeds=build/fuzz/seeds
 rm -rf "$seeds"
 LAUNCHER_FUZZ_SEEDS=$seeds LAUNCHER_BITMAP_CORPUS=$seeds/bitmap \
     build/sanitize/native_tests --gtest_filter='FuzzSeeds.*:BitmapCorpus.*' >/dev/null
+# autorun-tool check starts from the test discs' settings files.
+mkdir -p "$seeds/check"
+for ini in tests/authoring/discs/*/autorun.ini examples/disc/autorun.ini; do
+    cp "$ini" "$seeds/check/$(basename "$(dirname "$ini")").ini"
+done
 
 step "fuzzers: ${seconds}s each, the bitmap loader ${BITMAP_FUZZ_SECONDS:-60}s"
-for fuzzer in scenario profile regfile tail bitmap; do
+for fuzzer in scenario profile regfile tail check bitmap; do
     corpus=build/fuzz/corpus/$fuzzer
     artifacts=build/fuzz/artifacts/$fuzzer/
     mkdir -p "$corpus" "$artifacts"

@@ -17,7 +17,7 @@ static void CopyText(char *destination, size_t size, const char *source) {
 }
 
 int RunInstalledProgram(HWND owner) {
-    char directory[256];
+    char directory[ReadSizeWorkingDir];
     ReadSetting(SECTION_GENERAL_INFO, KEY_EXECUTABLE_WORKING_DIR, directory, sizeof directory);
     ResolveWorkingDirectory(directory);
 
@@ -64,11 +64,11 @@ void ResolveWorkingDirectory(char *entry) {
 
 void BuildSetupCommand(char *setupPath, char *argumentLine) {
     const size_t size = 128;
-    char setup[128];
+    char setup[ReadSizeSetupPath];
     ReadSetting(SECTION_INSTALLER_ITEMS, KEY_SETUP_PATH, setup, sizeof setup);
     FormatText(setupPath, size, "%c:\\%s", LaunchDriveLetter(), setup);
 
-    char passed[128];
+    char passed[ReadSizeExecutableToPass];
     ReadSetting(SECTION_INSTALLER_ITEMS, KEY_EXECUTABLE_TO_PASS, passed, sizeof passed);
     // The setup program gets its own file name as the first word.
     const char *lastBackslash = FindLastBackslash(setupPath);
@@ -128,9 +128,13 @@ static void LaunchRoot(const char *modulePath, char *root, size_t size) {
     FormatText(root, size, "%.*s", static_cast<int>(backslash - modulePath), modulePath);
 }
 
-void PerformAlternateAction(HINSTANCE instance, char *action) {
+int IsAlternateActionAccepted(char *action) {
     LowerCaseAscii(action);
-    if (std::strncmp(action, "open", 4) != 0 && std::strncmp(action, "explore", 7) != 0) {
+    return std::strncmp(action, "open", 4) == 0 || std::strncmp(action, "explore", 7) == 0;
+}
+
+void PerformAlternateAction(HINSTANCE instance, char *action) {
+    if (!IsAlternateActionAccepted(action)) {
         return;
     }
     char path[256];

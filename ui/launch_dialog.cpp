@@ -1,8 +1,8 @@
 #include <cstring>
 
 #include "bitmap/bitmap.h"
-#include "runtime/process.h"
 #include "resource.h"
+#include "runtime/process.h"
 #include "settings/names.h"
 #include "settings/settings.h"
 #include "ui/ui.h"
@@ -18,15 +18,19 @@
 COLORREF DialogBackgroundColor;
 HBRUSH DialogBackgroundBrush;
 
-static int UseTwoButtons(void) {
-    char value[32];
-    std::memset(value, 0, sizeof value);
-    ReadSetting(SECTION_DIALOG_ITEMS, KEY_USE_TWO_BUTTONS, value, sizeof value);
+int MeansTwoButtons(char *value) {
     if (value[0] == '\0') {
         return 0;
     }
     LowerCaseAscii(value);
     return (value[0] == 't' && value[1] == '\0') || std::strcmp(value, "true") == 0;
+}
+
+static int UseTwoButtons(void) {
+    char value[ReadSizeUseTwoButtons];
+    std::memset(value, 0, sizeof value);
+    ReadSetting(SECTION_DIALOG_ITEMS, KEY_USE_TWO_BUTTONS, value, sizeof value);
+    return MeansTwoButtons(value);
 }
 
 int ShowLaunchDialog(HWND owner) {

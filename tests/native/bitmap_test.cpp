@@ -294,6 +294,78 @@ TEST_F(BitmapTest, LoadAcceptsOrRefusesAndAlwaysClosesTheFile) {
     }
 }
 
+// The author's tool names the test a refused picture failed; each reason is
+// the one the loader stopped at, not a guess made afterwards.
+TEST_F(BitmapTest, LoadSaysWhyItRefused) {
+    struct ReasonCase {
+        const char *label;
+        std::function<Bytes()> file;
+        BitmapRefusal reason;
+    };
+    auto header = [](std::uint32_t size) {
+        return [size] {
+            Bytes f = Sound();
+            bmptest::Put32(f, 14, size);
+            return f;
+        };
+    };
+    auto picture = [](std::function<void(Picture &)> change) {
+        return [change] {
+            Picture p;
+            change(p);
+            return bmptest::File(p);
+        };
+    };
+    const ReasonCase cases[] = {
+        {"sound picture", Sound, BitmapAccepted},
+        {"13 bytes", [] { return Bytes(13, 'B'); }, BitmapShortFileHeader},
+        {"a PNG named .bmp",
+         [] { return Bytes{0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 0, 0, 0, 0, 0}; },
+         BitmapNotBm},
+        {"file-size field 14", [] { return WithFileSize(Sound(), 14); }, BitmapSizeFieldTooSmall},
+        {"file-size field past the end",
+         [] {
+             Bytes f = Sound();
+             return WithFileSize(f, static_cast<std::uint32_t>(f.size() + 1));
+         },
+         BitmapShorterThanSizeField},
+        {"file-size field 4 GB", [] { return WithFileSize(Sound(), 0xFFFFFFFF); }, BitmapNoMemory},
+        {"header size 13", header(13), BitmapHeaderSizeRejected},
+        {"header size larger than the block", header(100000), BitmapHeaderBeyondBlock},
+        {"2 bits per pixel", picture([](Picture &p) { p.bitCount = 2; }),
+         BitmapUnsupportedBitCount},
+        {"run-length compressed (BI_RLE8)", picture([](Picture &p) { p.compression = 1; }),
+         BitmapUnsupportedCompression},
+        {"negative width",
+         [] {
+             Bytes f = Sound();
+             bmptest::Put32(f, 14 + 4, static_cast<std::uint32_t>(-4));
+             return f;
+         },
+         BitmapNegativeWidth},
+        {"pixel rows cut off",
+         [] {
+             Bytes f = Sound();
+             f.resize(f.size() - 4);
+             return WithFileSize(f, static_cast<std::uint32_t>(f.size()));
+         },
+         BitmapPixelsBeyondBlock},
+    };
+    for (const ReasonCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        bmptest::Write(root_ + "/PIC.BMP", c.file());
+        BitmapRefusal reason = BitmapNotOpened;
+        BYTE *block = LoadBitmapFileExplained("D:\\PIC.BMP", &reason);
+        EXPECT_EQ(reason, c.reason);
+        EXPECT_EQ(block != nullptr, c.reason == BitmapAccepted);
+        FreeBitmapBlock(block);
+        EXPECT_EQ(standin::OpenFileCount(), 0);
+    }
+    BitmapRefusal reason = BitmapAccepted;
+    EXPECT_EQ(LoadBitmapFileExplained("D:\\NOPE.BMP", &reason), nullptr);
+    EXPECT_EQ(reason, BitmapNotOpened);
+}
+
 TEST_F(BitmapTest, LoadOfAMissingFileGivesNone) {
     EXPECT_EQ(LoadBitmapFile("D:\\NOPE.BMP"), nullptr);
     EXPECT_EQ(LoadBitmapFile("Q:\\PIC.BMP"), nullptr);

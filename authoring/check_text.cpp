@@ -1,0 +1,283 @@
+#include "authoring/check_text.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+// Code page 1252 from 0x80 to 0x9F; 0 where it defines no character. The
+// bytes from 0xA0 up are the Unicode characters of the same number.
+const std::uint16_t Cp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void AppendUtf8(std::string *out, std::uint32_t code) {
+    if (code < 0x80) {
+        out->push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out->push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out->push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out->push_back(static_cast<char>(0xF0 | (code >> 18)));
+        out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
+// The ANSI byte for a Unicode character, or -1 when code page 1252 has none.
+int UnicodeToAnsi(std::uint32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+        return static_cast<int>(code);
+    }
+    for (int i = 0; i < 32; ++i) {
+        if (Cp1252High[i] != 0 && Cp1252High[i] == code) {
+            return 0x80 + i;
+        }
+    }
+    return -1;
+}
+
+// The length of a well-formed UTF-8 sequence of two or more bytes at text[i],
+// or 0.
+std::size_t Utf8SequenceAt(const std::string &text, std::size_t i) {
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    unsigned char lead = byte(i);
+    std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                         : lead >= 0xE0 && lead <= 0xEF ? 3
+                         : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                        : 0;
+    if (length == 0 || i + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+bool IsBlank(char c) {
+    auto byte = static_cast<unsigned char>(c);
+    return byte == ' ' || (byte >= 0x09 && byte <= 0x0D) || byte == 0x1A;
+}
+
+std::string Trim(const std::string &text, std::size_t begin, std::size_t end) {
+    while (begin < end && IsBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && IsBlank(text[end - 1])) {
+        --end;
+    }
+    return text.substr(begin, end - begin);
+}
+
+void ClassifyLine(const std::string &text, TextLine *line) {
+    std::size_t start = 0;
+    while (start < text.size() && IsBlank(text[start])) {
+        ++start;
+    }
+    if (start == text.size()) {
+        line->kind = TextLine::Blank;
+        return;
+    }
+    if (text[start] == ';') {
+        line->kind = TextLine::Comment;
+        return;
+    }
+    if (text[start] == '[') {
+        std::size_t close = text.rfind(']');
+        if (close != std::string::npos && close > start) {
+            line->kind = TextLine::Section;
+            line->name = Trim(text, start + 1, close);
+            return;
+        }
+    }
+    std::size_t equals = text.find('=', start);
+    if (equals == std::string::npos) {
+        line->kind = TextLine::Bare;
+        line->name = Trim(text, start, text.size());
+        return;
+    }
+    line->kind = TextLine::Key;
+    line->name = Trim(text, start, equals);
+    line->value = Trim(text, equals + 1, text.size());
+}
+
+// The first UTF-8 text in an 8-bit line, as written and as code page 1252
+// shows its bytes.
+void FindUtf8Run(const std::string &text, TextLine *line) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t length = Utf8SequenceAt(text, i);
+        if (length == 0) {
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size()) {
+            std::size_t next = Utf8SequenceAt(text, end);
+            if (next == 0) {
+                break;
+            }
+            end += next;
+        }
+        line->foreign = text.substr(i, end - i);
+        line->foreignSeen = AnsiToUtf8(line->foreign);
+        return;
+    }
+}
+
+void SplitLines(const std::string &content, TextFile *file) {
+    std::size_t position = 0;
+    int number = 0;
+    while (position < content.size()) {
+        std::size_t end = position;
+        while (end < content.size() && content[end] != '\r' && content[end] != '\n') {
+            ++end;
+        }
+        TextLine line;
+        line.number = ++number;
+        std::string text = content.substr(position, end - position);
+        ClassifyLine(text, &line);
+        if (file->encoding != TextEncoding::Utf16) {
+            FindUtf8Run(text, &line);
+        }
+        file->lines.push_back(line);
+        position = end;
+        if (position < content.size() && content[position] == '\r') {
+            ++position;
+        }
+        if (position < content.size() && content[position] == '\n' &&
+            (position == end || content[position - 1] == '\r')) {
+            ++position;
+        }
+    }
+}
+
+// UTF-16LE text (after its byte-order mark) in the ANSI code page, as Windows
+// converts it when it reads the file: characters without an ANSI form become
+// "?". runs receives, per line (split at LF), the first run of them.
+std::string Utf16ToAnsi(const std::string &bytes, std::vector<std::string> *runs,
+                        std::vector<int> *runLengths) {
+    std::string ansi;
+    std::size_t line = 0;
+    bool runOpen = false;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        std::uint32_t code =
+            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        if (code >= 0xD800 && code <= 0xDBFF && i + 3 < bytes.size()) {
+            std::uint32_t low = static_cast<unsigned char>(bytes[i + 2]) |
+                                (static_cast<unsigned char>(bytes[i + 3]) << 8);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        if (code == '\n') {
+            ++line;
+            runOpen = false;
+        }
+        int byte = UnicodeToAnsi(code);
+        if (byte < 0) {
+            if (runs->size() <= line) {
+                runs->resize(line + 1);
+                runLengths->resize(line + 1);
+            }
+            if ((*runs)[line].empty() || runOpen) {
+                AppendUtf8(&(*runs)[line], code);
+                ++(*runLengths)[line];
+                runOpen = true;
+            }
+            ansi.push_back('?');
+            continue;
+        }
+        runOpen = false;
+        ansi.push_back(static_cast<char>(byte));
+    }
+    return ansi;
+}
+
+} // namespace
+
+std::string AnsiToUtf8(const std::string &ansi) {
+    std::string out;
+    for (char c : ansi) {
+        auto byte = static_cast<unsigned char>(c);
+        std::uint32_t code = byte;
+        if (byte >= 0x80 && byte <= 0x9F) {
+            code = Cp1252High[byte - 0x80] != 0 ? Cp1252High[byte - 0x80] : 0xFFFD;
+        }
+        AppendUtf8(&out, code);
+    }
+    return out;
+}
+
+bool ReadTextFile(const std::string &hostPath, TextFile *file, std::string *error) {
+    file->lines.clear();
+    file->encoding = TextEncoding::Ansi;
+    struct stat info;
+    if (stat(hostPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        *error = "cannot read it";
+        return false;
+    }
+    if (info.st_size > MaxSettingsFileSize) {
+        *error = "it is " + std::to_string(static_cast<long long>(info.st_size)) +
+                 " bytes long; a settings file is a few hundred bytes, and files over " +
+                 std::to_string(MaxSettingsFileSize) + " bytes are not checked";
+        return false;
+    }
+    FILE *stream = std::fopen(hostPath.c_str(), "rb");
+    if (stream == nullptr) {
+        *error = "cannot read it";
+        return false;
+    }
+    std::string content;
+    char chunk[4096];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, stream)) > 0) {
+        content.append(chunk, got);
+        if (content.size() > static_cast<std::size_t>(MaxSettingsFileSize)) {
+            break; // grew while being read
+        }
+    }
+    std::fclose(stream);
+    if (content.size() > static_cast<std::size_t>(MaxSettingsFileSize)) {
+        *error = "it is larger than " + std::to_string(MaxSettingsFileSize) + " bytes";
+        return false;
+    }
+
+    if (content.size() >= 2 && static_cast<unsigned char>(content[0]) == 0xFF &&
+        static_cast<unsigned char>(content[1]) == 0xFE) {
+        file->encoding = TextEncoding::Utf16;
+        std::vector<std::string> runs;
+        std::vector<int> runLengths;
+        std::string ansi = Utf16ToAnsi(content, &runs, &runLengths);
+        SplitLines(ansi, file);
+        for (std::size_t i = 0; i < runs.size() && i < file->lines.size(); ++i) {
+            if (!runs[i].empty()) {
+                file->lines[i].foreign = runs[i];
+                file->lines[i].foreignSeen =
+                    std::string(static_cast<std::size_t>(runLengths[i]), '?');
+            }
+        }
+        return true;
+    }
+    std::size_t nul = content.find('\0');
+    if (nul != std::string::npos) {
+        *error = "it is not a text file (a NUL byte at offset " + std::to_string(nul) + ")";
+        return false;
+    }
+    if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        file->encoding = TextEncoding::Utf8Bom;
+        content.erase(0, 3);
+    }
+    SplitLines(content, file);
+    return true;
+}

@@ -1,0 +1,63 @@
+#include "authoring/disc_files.h"
+
+#include <standin.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+
+namespace {
+
+std::string MountedRoot; // the disc folder as mapped, without a trailing "/"
+
+std::string Existing(const std::string &windowsPath, bool wantDirectory) {
+    std::string host = standin::HostPath(windowsPath.c_str());
+    struct stat info;
+    if (host.empty() || stat(host.c_str(), &info) != 0) {
+        return "";
+    }
+    return (wantDirectory ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode)) ? host : "";
+}
+
+} // namespace
+
+bool MountDiscFolder(const std::string &folder, char drive, std::string *error) {
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0) {
+        *error = "cannot find the disc folder '" + folder + "'";
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        *error = "'" + folder + "' is not a folder; give the folder that holds the disc's files";
+        return false;
+    }
+    char resolved[PATH_MAX];
+    if (realpath(folder.c_str(), resolved) == nullptr || access(resolved, R_OK | X_OK) != 0) {
+        *error = "cannot read the disc folder '" + folder + "'";
+        return false;
+    }
+    MountedRoot = resolved;
+    while (MountedRoot.size() > 1 && MountedRoot.back() == '/') {
+        MountedRoot.pop_back();
+    }
+    standin::MapDrive(drive, MountedRoot);
+    return true;
+}
+
+std::string FindDiscFile(const std::string &windowsPath) {
+    return Existing(windowsPath, false);
+}
+
+std::string FindDiscDirectory(const std::string &windowsPath) {
+    return Existing(windowsPath, true);
+}
+
+std::string DiscRelativePath(const std::string &hostPath) {
+    std::string prefix = MountedRoot == "/" ? "/" : MountedRoot + "/";
+    if (hostPath.compare(0, prefix.size(), prefix) == 0) {
+        return hostPath.substr(prefix.size());
+    }
+    return hostPath;
+}

@@ -1,0 +1,21 @@
+// A disc folder on the author's machine, seen through the stand-in as the
+// drive the launcher runs from. Files on it are found as Windows finds them:
+// each path component without regard to case.
+#pragma once
+
+#include <string>
+
+// Maps folder (an existing, readable directory) as drive letter `drive`.
+// False, with a message for the author in *error, when it cannot be used.
+bool MountDiscFolder(const std::string &folder, char drive, std::string *error);
+
+// The host path of an existing regular file or of a directory named by a
+// Windows path on a mounted drive ("E:\SETUP\SETUP.EXE"); "" when there is
+// none.
+std::string FindDiscFile(const std::string &windowsPath);
+std::string FindDiscDirectory(const std::string &windowsPath);
+
+// A host path on the mounted disc written relative to the disc folder with
+// "/" between components, the form every message uses so that output does
+// not depend on where the disc folder lives.
+std::string DiscRelativePath(const std::string &hostPath);
