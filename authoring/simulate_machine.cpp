@@ -151,13 +151,13 @@ bool CheckSettingsFile(const std::string &settingsPath, std::string *note, std::
     }
     std::string content;
     if (!ReadAuthorFile(host, MaximumSettingsBytes, &content, error)) {
-        *error = settingsPath + ": " + *error;
+        *error = settingsPath + " " + *error;
         return false;
     }
     bool utf16 = content.size() >= 2 && static_cast<unsigned char>(content[0]) == 0xFF &&
                  static_cast<unsigned char>(content[1]) == 0xFE;
     if (!utf16 && content.find('\0') != std::string::npos) {
-        *error = settingsPath + ": holds NUL bytes: a binary file, not a settings file";
+        *error = settingsPath + " holds NUL bytes: a binary file, not a settings file";
         return false;
     }
     return true;
@@ -179,26 +179,26 @@ bool ReadAuthorFile(const std::string &path, long long limit, std::string *conte
                     std::string *error) {
     struct stat info;
     if (stat(path.c_str(), &info) != 0) {
-        *error = "cannot read " + path + ": " + std::strerror(errno);
+        *error = std::string("cannot be read: ") + std::strerror(errno);
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        *error = "cannot read " + path + ": not a file";
+        *error = "cannot be read: not a file";
         return false;
     }
     if (info.st_size > limit) {
-        *error = path + " is " + std::to_string(info.st_size) + " bytes, more than the " +
+        *error = "is " + std::to_string(info.st_size) + " bytes, more than the " +
                  std::to_string(limit) + " this tool reads";
         return false;
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        *error = "cannot read " + path;
+        *error = "cannot be read";
         return false;
     }
     content->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (in.bad() || static_cast<long long>(content->size()) > limit) {
-        *error = "cannot read " + path;
+        *error = "cannot be read";
         return false;
     }
     return true;

@@ -127,8 +127,13 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
             value = arguments[++i];
         }
         if (name == "drive") {
-            if (value.size() != 1 || !IsLetter(value[0]) || Upper(value[0]) == 'C') {
-                *error = "--drive: '" + value + "' is not a drive letter other than C";
+            if (value.size() != 1 || !IsLetter(value[0])) {
+                *error = "--drive: '" + value + "' is not a drive letter";
+                return false;
+            }
+            if (Upper(value[0]) == 'C') {
+                *error = "--drive: C: is the system drive, where products are installed; the "
+                         "disc needs another letter";
                 return false;
             }
             if (launcherGiven && Upper(value[0]) != machine.drive) {

@@ -700,7 +700,10 @@ void PrintSimulation(FILE *out, const MachineDescription &machine, const Simulat
     int boxes = 0;
     for (const CallRecord &call : calls) {
         if (call.function == "MessageBoxA" || call.function == "MessageBoxExA") {
-            std::fprintf(out, "  Message box: %s\n", Step(call, result.settingsPath).c_str());
+            std::fprintf(out, "  Message box: caption %s: %s\n",
+                         HasArgument(call, 1) ? Quoted(Argument(call, 1)).c_str()
+                                              : "(the system's default)",
+                         Quoted(Argument(call, 0)).c_str());
             ++boxes;
         }
     }

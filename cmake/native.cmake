@@ -47,3 +47,4 @@ file(GLOB AUTHORING_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/authoring/*.cp
 add_executable(autorun-tool ${AUTHORING_SOURCES})
 target_link_libraries(autorun-tool PRIVATE launcher_core winapi)
 target_compile_options(autorun-tool PRIVATE ${LAUNCHER_WARNINGS})
+include(${CMAKE_SOURCE_DIR}/tests/authoring/simulate_tests.cmake)
