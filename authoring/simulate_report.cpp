@@ -69,10 +69,13 @@ std::string DialogName(int templateId) {
     }
 }
 
-std::string ResultCodeName(long long code) {
+std::string ResultCodeName(int templateId, long long code) {
+    if (templateId == IDD_HELP) {
+        return std::to_string(code) + (code == IDOK ? " (OK)" : "");
+    }
     switch (code) {
     case IDC_INSTALL:
-        return "1 (Install, or OK in the help dialog)";
+        return "1 (Install)";
     case IDC_CLOSE:
         return "2 (Close)";
     case IDC_RUN:
@@ -246,7 +249,7 @@ std::string Step(const CallRecord &call, const std::string &settingsPath) {
             return "the dialog is still open and nobody is left to press anything: the "
                    "simulation stops here";
         }
-        return "the dialog ends with code " + ResultCodeName(call.result);
+        return "the dialog ends with code " + ResultCodeName(id, call.result);
     }
     if (f == "UserInput") {
         return "the user " + PressText(call) +
@@ -401,57 +404,6 @@ ExportKeys ParseExport(const std::string &text) {
     return keys;
 }
 
-std::vector<std::string> RegistryDiff(const std::string &before, const std::string &after) {
-    ExportKeys old = ParseExport(before);
-    ExportKeys now = ParseExport(after);
-    std::map<std::string, const std::vector<std::pair<std::string, std::string>> *> oldKeys;
-    for (const auto &key : old) {
-        oldKeys[key.first] = &key.second;
-    }
-    std::set<std::string> newKeys;
-    std::vector<std::string> lines;
-    for (const auto &key : now) {
-        newKeys.insert(key.first);
-        auto found = oldKeys.find(key.first);
-        std::vector<std::string> changes;
-        if (found == oldKeys.end()) {
-            for (const auto &value : key.second) {
-                changes.push_back(value.second);
-            }
-        } else {
-            for (const auto &value : key.second) {
-                auto was = std::find_if(found->second->begin(), found->second->end(),
-                                        [&](const auto &v) { return v.first == value.first; });
-                if (was == found->second->end()) {
-                    changes.push_back(value.second);
-                } else if (was->second != value.second) {
-                    changes.push_back("; was " + was->second);
-                    changes.push_back(value.second);
-                }
-            }
-            for (const auto &value : *found->second) {
-                bool kept = std::any_of(key.second.begin(), key.second.end(),
-                                        [&](const auto &v) { return v.first == value.first; });
-                if (!kept) {
-                    changes.push_back(value.first == "@" ? "@=-" : "\"" + value.first + "\"=-");
-                }
-            }
-        }
-        if (found == oldKeys.end() || !changes.empty()) {
-            lines.push_back("[" + key.first + "]");
-            lines.insert(lines.end(), changes.begin(), changes.end());
-            lines.push_back("");
-        }
-    }
-    for (const auto &key : old) {
-        if (newKeys.count(key.first) == 0) {
-            lines.push_back("[-" + key.first + "]");
-            lines.push_back("");
-        }
-    }
-    return lines;
-}
-
 std::vector<std::string> SplitLines(const std::string &text) {
     std::vector<std::string> lines;
     std::string line;
@@ -508,6 +460,57 @@ std::vector<std::string> FileDiff(const std::map<std::string, std::string> &befo
 }
 
 } // namespace
+
+std::vector<std::string> RegistryDiff(const std::string &before, const std::string &after) {
+    ExportKeys old = ParseExport(before);
+    ExportKeys now = ParseExport(after);
+    std::map<std::string, const std::vector<std::pair<std::string, std::string>> *> oldKeys;
+    for (const auto &key : old) {
+        oldKeys[key.first] = &key.second;
+    }
+    std::set<std::string> newKeys;
+    std::vector<std::string> lines;
+    for (const auto &key : now) {
+        newKeys.insert(key.first);
+        auto found = oldKeys.find(key.first);
+        std::vector<std::string> changes;
+        if (found == oldKeys.end()) {
+            for (const auto &value : key.second) {
+                changes.push_back(value.second);
+            }
+        } else {
+            for (const auto &value : key.second) {
+                auto was = std::find_if(found->second->begin(), found->second->end(),
+                                        [&](const auto &v) { return v.first == value.first; });
+                if (was == found->second->end()) {
+                    changes.push_back(value.second);
+                } else if (was->second != value.second) {
+                    changes.push_back("; was " + was->second);
+                    changes.push_back(value.second);
+                }
+            }
+            for (const auto &value : *found->second) {
+                bool kept = std::any_of(key.second.begin(), key.second.end(),
+                                        [&](const auto &v) { return v.first == value.first; });
+                if (!kept) {
+                    changes.push_back(value.first == "@" ? "@=-" : "\"" + value.first + "\"=-");
+                }
+            }
+        }
+        if (found == oldKeys.end() || !changes.empty()) {
+            lines.push_back("[" + key.first + "]");
+            lines.insert(lines.end(), changes.begin(), changes.end());
+            lines.push_back("");
+        }
+    }
+    for (const auto &key : old) {
+        if (newKeys.count(key.first) == 0) {
+            lines.push_back("[-" + key.first + "]");
+            lines.push_back("");
+        }
+    }
+    return lines;
+}
 
 std::string Quoted(const std::string &text) {
     std::string quoted = "\"";

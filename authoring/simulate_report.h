@@ -25,6 +25,11 @@ RunSummary Summarize(const SimulationResult &result);
 // The whole report of "autorun-tool simulate".
 void PrintSimulation(FILE *out, const MachineDescription &machine, const SimulationResult &result);
 
-// Text as the report quotes it: in double quotes, with control bytes, bytes
-// above 0x7E, backslash-free escapes for quotes kept readable.
+// The changes from one registry export to another, as .reg lines: new keys
+// with their values, changed and new values (each after a "; was" comment
+// with the old line), "=-" for a removed value, "[-KEY]" for a removed key.
+std::vector<std::string> RegistryDiff(const std::string &before, const std::string &after);
+
+// Text as the report quotes it: in double quotes, with line breaks, tabs and
+// every byte outside printable ASCII written as escapes (\n, \t, \xNN).
 std::string Quoted(const std::string &text);

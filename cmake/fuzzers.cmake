@@ -7,6 +7,7 @@
 #   profile_fuzzer   the stand-in's profile reads and writes over any file
 #   regfile_fuzzer   the stand-in's registry export format, in and out again
 #   tail_fuzzer      the command-line tail over any bytes, code pages 1252 and 932
+#   authoring_fuzzer autorun-tool's option parsing and its reading of author .reg files
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "LAUNCHER_FUZZERS needs clang (CC=clang CXX=clang++)")
 endif()
@@ -24,3 +25,12 @@ foreach(fuzzer bitmap scenario profile regfile tail)
     target_compile_options(${fuzzer}_fuzzer PRIVATE ${LAUNCHER_WARNINGS})
     target_link_options(${fuzzer}_fuzzer PRIVATE -fsanitize=fuzzer)
 endforeach()
+
+# The author tool's parsing, without its verbs' front door (authoring/main.cpp).
+add_executable(authoring_fuzzer ${CMAKE_SOURCE_DIR}/fuzz/authoring_fuzzer.cpp
+               ${CMAKE_SOURCE_DIR}/authoring/simulate_options.cpp
+               ${CMAKE_SOURCE_DIR}/authoring/simulate_machine.cpp
+               ${CMAKE_SOURCE_DIR}/authoring/simulate_report.cpp)
+target_link_libraries(authoring_fuzzer PRIVATE launcher_core winapi)
+target_compile_options(authoring_fuzzer PRIVATE ${LAUNCHER_WARNINGS})
+target_link_options(authoring_fuzzer PRIVATE -fsanitize=fuzzer)
