@@ -194,7 +194,9 @@ int MatrixCommand(int argc, char **argv) {
                                 tail[0] != '\0' ? tail : "none",
                                 front > 0 ? Cell(WindowLabel(windows[front - 1].window)).c_str()
                                           : "nothing",
-                                run.productInstalled ? "installed" : "not installed",
+                                !run.detectionRan      ? "-"
+                                : run.productInstalled ? "installed"
+                                                       : "not installed",
                                 Cell(summary.sees).c_str(), Cell(StartsCell(summary)).c_str(),
                                 Cell(summary.stores).c_str());
                 }

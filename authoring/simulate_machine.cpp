@@ -12,6 +12,7 @@
 
 #include "launcher/launcher.h"
 #include "settings/names.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -292,8 +293,20 @@ bool RunSimulation(const MachineDescription &machine, SimulationResult *result,
     result->dialogs = standin::Dialogs();
     result->registryAfter = standin::ExportRegistry();
     SnapshotFiles(systemDrive.path, &result->filesAfter);
+    if (SettingsPath[0] == '\0') {
+        result->settingsNote = "the launcher forms no settings path from its own path (too long, "
+                               "or without a folder): every setting reads as empty";
+    }
     result->caption = DialogCaption;
     result->productInstalled = ProductInstalled != 0;
+    // The test starts by opening the App Paths entry; nothing else opens it first.
+    for (const standin::CallRecord &call : result->calls) {
+        if (call.function == "RegOpenKeyExA" && call.arguments.size() > 1 && call.arguments[1] &&
+            call.arguments[1]->rfind(AppPathsPrefix, 0) == 0) {
+            result->detectionRan = true;
+            break;
+        }
+    }
     for (const standin::DibDraw &draw : standin::DibDraws()) {
         result->splashWidth = static_cast<int>(draw.width);
         result->splashHeight = static_cast<int>(draw.height);

@@ -41,7 +41,8 @@ struct SimulationResult {
     std::map<std::string, std::string> filesBefore; // Windows path -> content, drive C:
     std::map<std::string, std::string> filesAfter;
     std::string caption;           // the caption the launcher formed
-    bool productInstalled = false; // what the launcher's detection found
+    bool detectionRan = false;     // the launcher got as far as its installed-product test
+    bool productInstalled = false; // what that test found
     int splashWidth = 0;           // the picture painted into the dialog, 0 when none
     int splashHeight = 0;
 };

@@ -642,8 +642,12 @@ void PrintSimulation(FILE *out, const MachineDescription &machine, const Simulat
     RunSummary summary = Summarize(result);
     std::fprintf(out, "\nOutcome:\n");
     std::fprintf(out, "  The launcher %s.\n", summary.decision.c_str());
-    std::fprintf(out, "  Its detection found the product %s.\n",
-                 result.productInstalled ? "installed" : "not installed");
+    if (result.detectionRan) {
+        std::fprintf(out, "  Its detection found the product %s.\n",
+                     result.productInstalled ? "installed" : "not installed");
+    } else {
+        std::fprintf(out, "  It ended before testing whether the product is installed.\n");
+    }
     for (const standin::DialogRecord &dialog : result.dialogs) {
         std::fprintf(out, "  Dialog: %s, title %s\n", DialogName(dialog.templateId).c_str(),
                      Quoted(dialog.title).c_str());

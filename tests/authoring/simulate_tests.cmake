@@ -26,6 +26,12 @@ add_tool_golden(simulate.tooltest_stored_choice simulate-tooltest-stored-choice.
 add_tool_golden(simulate.tooltest_refused simulate-tooltest-refused.txt
                 simulate tests/authoring/tooltest-disc --installed --args /s
                 --press toggle,run --shell-answer 2)
+# A launcher in a folder of its own reads the settings beside it, and there
+# are none: every value reads empty, and the caption is the default one,
+# which a window already bears.
+add_tool_golden(simulate.launcher_in_subfolder simulate-launcher-in-subfolder.txt
+                simulate examples/disc --launcher-path f:\\SUB\\LAUNCH.EXE --args /s
+                --window A:B:C --window :Localized\ Product\ Name --press toggle,closebox)
 add_tool_golden(matrix.example matrix-example.md matrix examples/disc)
 add_tool_golden(matrix.tooltest matrix-tooltest.md matrix tests/authoring/tooltest-disc)
 set(EXPORT_FILE ${AUTHORING_OUT_DIR}/example-install.reg)
