@@ -166,10 +166,12 @@ void Perform(HWND dialog, const standin::UserAction &action) {
                     action.press == standin::Press::CloseBox ||
                     (control != nullptr && control->enabled &&
                      (control->visible || action.press == standin::Press::Enter));
-    standin::detail::Record({"UserInput",
-                             {std::string(PressName(action.press)), std::to_string(action.id)},
-                             possible ? 1 : 0,
-                             {}});
+    if (standin::detail::Recording()) {
+        standin::detail::Record({"UserInput",
+                                 {std::string(PressName(action.press)), std::to_string(action.id)},
+                                 possible ? 1 : 0,
+                                 {}});
+    }
     PerformAction(dialog, action);
 }
 
@@ -348,16 +350,21 @@ static std::string ClassAndTitle(HWND handle) {
 
 HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
     HWND found = FindTopLevelWindow(className, windowName);
-    standin::detail::Record({"FindWindowA",
-                             {standin::detail::Text(className), standin::detail::Text(windowName)},
-                             found != nullptr ? 1 : 0,
-                             ClassAndTitle(found)});
+    if (standin::detail::Recording()) {
+        standin::detail::Record(
+            {"FindWindowA",
+             {standin::detail::Text(className), standin::detail::Text(windowName)},
+             found != nullptr ? 1 : 0,
+             ClassAndTitle(found)});
+    }
     return found;
 }
 
 HWND GetForegroundWindow(void) {
-    standin::detail::Record(
-        {"GetForegroundWindow", {}, foreground != nullptr ? 1 : 0, ClassAndTitle(foreground)});
+    if (standin::detail::Recording()) {
+        standin::detail::Record(
+            {"GetForegroundWindow", {}, foreground != nullptr ? 1 : 0, ClassAndTitle(foreground)});
+    }
     return foreground;
 }
 
@@ -560,7 +567,9 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc
         RECT{left, top, left + clientWidth + 2 * frame, top + clientHeight + 2 * frame + caption};
     HWND handle = NewHandle(dialog);
     stacking.insert(stacking.begin(), handle);
-    standin::detail::Record({"DialogBoxParamA", {std::to_string(templateId)}, 0, "open"});
+    if (standin::detail::Recording()) {
+        standin::detail::Record({"DialogBoxParamA", {std::to_string(templateId)}, 0, "open"});
+    }
     HWND previousForeground = foreground;
     foreground = handle;
 
@@ -603,8 +612,12 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc
     Deliver(handle, WM_DESTROY, 0, 0);
     dialogRecords.push_back(Record(handle));
     INT_PTR result = Find(handle)->result;
-    standin::detail::Record(
-        {"DialogBoxParamA", {std::to_string(templateId)}, static_cast<long long>(result), "ended"});
+    if (standin::detail::Recording()) {
+        standin::detail::Record({"DialogBoxParamA",
+                                 {std::to_string(templateId)},
+                                 static_cast<long long>(result),
+                                 "ended"});
+    }
     Destroy(handle);
     if (previousForeground != nullptr && Find(previousForeground) != nullptr) {
         foreground = previousForeground;
@@ -636,11 +649,13 @@ static int RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type, 
     record.language = language;
     record.extended = extended;
     messageBoxes.push_back(record);
-    standin::detail::Record(
-        {extended ? "MessageBoxExA" : "MessageBoxA",
-         {standin::detail::Text(text), standin::detail::Text(caption), std::to_string(type)},
-         IDOK,
-         {}});
+    if (standin::detail::Recording()) {
+        standin::detail::Record(
+            {extended ? "MessageBoxExA" : "MessageBoxA",
+             {standin::detail::Text(text), standin::detail::Text(caption), std::to_string(type)},
+             IDOK,
+             {}});
+    }
     return IDOK;
 }
 

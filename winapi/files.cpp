@@ -359,7 +359,9 @@ HFILE _lclose(HFILE file) {
 // whoever listens.
 namespace {
 void RecordFileCall(const char *function, LPCSTR fileName, long long result) {
-    standin::detail::Record({function, {standin::detail::Text(fileName)}, result, {}});
+    if (standin::detail::Recording()) {
+        standin::detail::Record({function, {standin::detail::Text(fileName)}, result, {}});
+    }
 }
 } // namespace
 

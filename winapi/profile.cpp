@@ -490,9 +490,11 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR 
         written = WriteProfileString(section, key, text, fileName);
     }
     using standin::detail::Text;
-    standin::detail::Record({"WritePrivateProfileStringA",
-                             {Text(section), Text(key), Text(text), Text(fileName)},
-                             written,
-                             {}});
+    if (standin::detail::Recording()) {
+        standin::detail::Record({"WritePrivateProfileStringA",
+                                 {Text(section), Text(key), Text(text), Text(fileName)},
+                                 written,
+                                 {}});
+    }
     return written;
 }

@@ -37,10 +37,12 @@ HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
     request.show = show;
     requests.push_back(request);
     using standin::detail::Text;
-    standin::detail::Record(
-        {"ShellExecuteA",
-         {Text(verb), Text(file), Text(parameters), Text(directory), std::to_string(show)},
-         static_cast<long long>(answer),
-         {}});
+    if (standin::detail::Recording()) {
+        standin::detail::Record(
+            {"ShellExecuteA",
+             {Text(verb), Text(file), Text(parameters), Text(directory), std::to_string(show)},
+             static_cast<long long>(answer),
+             {}});
+    }
     return reinterpret_cast<HINSTANCE>(answer);
 }
