@@ -32,6 +32,9 @@ add_tool_golden(simulate.tooltest_refused simulate-tooltest-refused.txt
 add_tool_golden(simulate.launcher_in_subfolder simulate-launcher-in-subfolder.txt
                 simulate examples/disc --launcher-path f:\\SUB\\LAUNCH.EXE --args /s
                 --window A:B:C --window :Localized\ Product\ Name --press toggle,closebox)
+# Installed when the disc was drive D:: the refresh writes E: into the keys.
+add_tool_golden(simulate.example_drive_letter_refresh simulate-example-drive-refresh.txt
+                simulate examples/disc --registry tests/authoring/example-drive-d.reg --press close)
 add_tool_golden(matrix.example matrix-example.md matrix examples/disc)
 add_tool_golden(matrix.tooltest matrix-tooltest.md matrix tests/authoring/tooltest-disc)
 set(EXPORT_FILE ${AUTHORING_OUT_DIR}/example-install.reg)
