@@ -8,6 +8,7 @@
 #   regfile_fuzzer   the stand-in's registry export format, in and out again
 #   tail_fuzzer      the command-line tail over any bytes, code pages 1252 and 932
 #   check_fuzzer     autorun-tool check over any autorun.ini, AUTORUN.INF and arguments
+#   authoring_fuzzer autorun-tool's option parsing and its reading of author .reg files
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "LAUNCHER_FUZZERS needs clang (CC=clang CXX=clang++)")
 endif()
@@ -34,3 +35,11 @@ add_executable(check_fuzzer ${CMAKE_SOURCE_DIR}/fuzz/check_fuzzer.cpp
 target_link_libraries(check_fuzzer PRIVATE launcher_core winapi)
 target_compile_options(check_fuzzer PRIVATE ${LAUNCHER_WARNINGS})
 target_link_options(check_fuzzer PRIVATE -fsanitize=fuzzer)
+# The author tool's parsing, without its verbs' front door (authoring/main.cpp).
+add_executable(authoring_fuzzer ${CMAKE_SOURCE_DIR}/fuzz/authoring_fuzzer.cpp
+               ${CMAKE_SOURCE_DIR}/authoring/simulate_options.cpp
+               ${CMAKE_SOURCE_DIR}/authoring/simulate_machine.cpp
+               ${CMAKE_SOURCE_DIR}/authoring/simulate_report.cpp)
+target_link_libraries(authoring_fuzzer PRIVATE launcher_core winapi)
+target_compile_options(authoring_fuzzer PRIVATE ${LAUNCHER_WARNINGS})
+target_link_options(authoring_fuzzer PRIVATE -fsanitize=fuzzer)

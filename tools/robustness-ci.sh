@@ -23,7 +23,7 @@ step "fuzzers: build (build/fuzz)"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DLAUNCHER_FUZZERS=ON -DLAUNCHER_WERROR=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/fuzz -j "$jobs" --target bitmap_fuzzer scenario_fuzzer \
-    profile_fuzzer regfile_fuzzer tail_fuzzer check_fuzzer
+    profile_fuzzer regfile_fuzzer tail_fuzzer check_fuzzer authoring_fuzzer
 
 step "fuzzers: seed corpora from the native tests"
 seeds=build/fuzz/seeds
@@ -37,10 +37,10 @@ for ini in tests/authoring/discs/*/autorun.ini examples/disc/autorun.ini; do
 done
 
 step "fuzzers: ${seconds}s each, the bitmap loader ${BITMAP_FUZZ_SECONDS:-60}s"
-for fuzzer in scenario profile regfile tail check bitmap; do
+for fuzzer in scenario profile regfile tail check bitmap authoring; do
     corpus=build/fuzz/corpus/$fuzzer
     artifacts=build/fuzz/artifacts/$fuzzer/
-    mkdir -p "$corpus" "$artifacts"
+    mkdir -p "$corpus" "$artifacts" "$seeds/$fuzzer"
     echo "-- $fuzzer"
     # The seeds are read alongside the kept corpus; new finds go to the corpus.
     # The bitmap loader reads files from the disc: it gets a minute.

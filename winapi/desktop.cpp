@@ -147,7 +147,44 @@ int DefaultButton(HWND dialog) {
     return IDOK;
 }
 
+const char *PressName(standin::Press press) {
+    switch (press) {
+    case standin::Press::Button:
+        return "Button";
+    case standin::Press::Enter:
+        return "Enter";
+    case standin::Press::Escape:
+        return "Escape";
+    case standin::Press::CloseBox:
+        return "CloseBox";
+    }
+    return "?";
+}
+
+void PerformAction(HWND dialog, const standin::UserAction &action);
+
+// The user's scripted input as it reaches the dialog, before it takes
+// effect: the press and whether it can do anything (a hidden or disabled
+// button cannot be clicked, Enter does nothing on a disabled default button).
 void Perform(HWND dialog, const standin::UserAction &action) {
+    int id = action.press == standin::Press::Button  ? action.id
+             : action.press == standin::Press::Enter ? DefaultButton(dialog)
+                                                     : IDCANCEL;
+    const WindowData *control = Find(GetDlgItem(dialog, id));
+    bool possible = action.press == standin::Press::Escape ||
+                    action.press == standin::Press::CloseBox ||
+                    (control != nullptr && control->enabled &&
+                     (control->visible || action.press == standin::Press::Enter));
+    if (standin::detail::Recording()) {
+        standin::detail::Record({"UserInput",
+                                 {std::string(PressName(action.press)), std::to_string(action.id)},
+                                 possible ? 1 : 0,
+                                 {}});
+    }
+    PerformAction(dialog, action);
+}
+
+void PerformAction(HWND dialog, const standin::UserAction &action) {
     switch (action.press) {
     case standin::Press::Button: {
         HWND handle = GetDlgItem(dialog, action.id);
@@ -300,7 +337,7 @@ void ResetDesktop() {
 // ---------------------------------------------------------------------------
 // Top-level windows
 
-HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
+static HWND FindTopLevelWindow(LPCSTR className, LPCSTR windowName) {
     for (HWND handle : stacking) {
         const WindowData *window = Find(handle);
         if (className != nullptr && !SameText(className, window->className)) {
@@ -314,7 +351,29 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
     return nullptr;
 }
 
+// The window as a record names it: its class and title.
+static std::string ClassAndTitle(HWND handle) {
+    const WindowData *window = Find(handle);
+    return window != nullptr ? window->className + "\t" + window->title : std::string();
+}
+
+HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
+    HWND found = FindTopLevelWindow(className, windowName);
+    if (standin::detail::Recording()) {
+        standin::detail::Record(
+            {"FindWindowA",
+             {standin::detail::Text(className), standin::detail::Text(windowName)},
+             found != nullptr ? 1 : 0,
+             ClassAndTitle(found)});
+    }
+    return found;
+}
+
 HWND GetForegroundWindow(void) {
+    if (standin::detail::Recording()) {
+        standin::detail::Record(
+            {"GetForegroundWindow", {}, foreground != nullptr ? 1 : 0, ClassAndTitle(foreground)});
+    }
     return foreground;
 }
 
@@ -517,6 +576,9 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc
         RECT{left, top, left + clientWidth + 2 * frame, top + clientHeight + 2 * frame + caption};
     HWND handle = NewHandle(dialog);
     stacking.insert(stacking.begin(), handle);
+    if (standin::detail::Recording()) {
+        standin::detail::Record({"DialogBoxParamA", {std::to_string(templateId)}, 0, "open"});
+    }
     HWND previousForeground = foreground;
     foreground = handle;
 
@@ -559,6 +621,12 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc
     Deliver(handle, WM_DESTROY, 0, 0);
     dialogRecords.push_back(Record(handle));
     INT_PTR result = Find(handle)->result;
+    if (standin::detail::Recording()) {
+        standin::detail::Record({"DialogBoxParamA",
+                                 {std::to_string(templateId)},
+                                 static_cast<long long>(result),
+                                 "ended"});
+    }
     Destroy(handle);
     if (previousForeground != nullptr && Find(previousForeground) != nullptr) {
         foreground = previousForeground;
@@ -590,6 +658,13 @@ static int RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type, 
     record.language = language;
     record.extended = extended;
     messageBoxes.push_back(record);
+    if (standin::detail::Recording()) {
+        standin::detail::Record(
+            {extended ? "MessageBoxExA" : "MessageBoxA",
+             {standin::detail::Text(text), standin::detail::Text(caption), std::to_string(type)},
+             IDOK,
+             {}});
+    }
     return IDOK;
 }
 

@@ -22,6 +22,7 @@
 namespace {
 
 std::map<char, std::string> drives; // upper-case letter -> host directory
+std::map<char, bool> readOnlyDrives;
 
 // Open files, keyed by the value handed to the caller. HFILEs and HANDLEs get
 // separate, recognisable ranges so that a handle passed to the wrong family
@@ -175,6 +176,20 @@ std::string HostPath(const char *windowsPath) {
     return host;
 }
 
+void SetDriveReadOnly(char letter, bool readOnly) {
+    readOnlyDrives[UpperAscii(letter)] = readOnly;
+}
+
+namespace detail {
+bool OnReadOnlyDrive(const char *windowsPath) {
+    if (windowsPath == nullptr || windowsPath[0] == '\0' || windowsPath[1] != ':') {
+        return false;
+    }
+    auto drive = readOnlyDrives.find(UpperAscii(windowsPath[0]));
+    return drive != readOnlyDrives.end() && drive->second;
+}
+} // namespace detail
+
 std::vector<UINT> ReadRequests() {
     return readRequests;
 }
@@ -195,6 +210,7 @@ void ResetFiles() {
     createdFiles.clear();
     readRequests.clear();
     drives.clear();
+    readOnlyDrives.clear();
     nextHfile = 0x100;
     nextHandle = 0x5000;
 }
@@ -202,7 +218,7 @@ void ResetFiles() {
 
 } // namespace standin
 
-HFILE OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
+static HFILE TestFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
     if (info == nullptr || fileName == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return HFILE_ERROR;
@@ -238,7 +254,7 @@ HFILE OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
     return result;
 }
 
-DWORD GetFileAttributesA(LPCSTR fileName) {
+static DWORD FileAttributes(LPCSTR fileName) {
     if (fileName == nullptr) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
@@ -261,8 +277,8 @@ DWORD GetFileAttributesA(LPCSTR fileName) {
     return (info.st_mode & 0222) == 0 ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
 }
 
-HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD share, LPVOID security, DWORD disposition,
-                   DWORD flags, HANDLE templateFile) {
+static HANDLE OpenFileHandle(LPCSTR fileName, DWORD access, DWORD share, LPVOID security,
+                             DWORD disposition, DWORD flags, HANDLE templateFile) {
     (void)share;
     (void)security;
     (void)flags;
@@ -296,7 +312,7 @@ BOOL CloseHandle(HANDLE handle) {
     return TRUE;
 }
 
-HFILE _lopen(LPCSTR path, int mode) {
+static HFILE OpenForLread(LPCSTR path, int mode) {
     if (path == nullptr || (mode & 3) != OF_READ) {
         SetLastError(ERROR_INVALID_PARAMETER); // only reading is offered
         return HFILE_ERROR;
@@ -348,4 +364,42 @@ HFILE _lclose(HFILE file) {
     close(open->second);
     lopenFiles.erase(open);
     return 0;
+}
+
+// The file tests and opens as the launcher sees them, each one recorded for
+// whoever listens.
+namespace {
+void RecordFileCall(const char *function, LPCSTR fileName, long long result) {
+    if (standin::detail::Recording()) {
+        standin::detail::Record({function, {standin::detail::Text(fileName)}, result, {}});
+    }
+}
+} // namespace
+
+HFILE OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
+    HFILE result = TestFile(fileName, info, style);
+    RecordFileCall("OpenFile", fileName, result);
+    return result;
+}
+
+DWORD GetFileAttributesA(LPCSTR fileName) {
+    DWORD attributes = FileAttributes(fileName);
+    RecordFileCall("GetFileAttributesA", fileName,
+                   attributes == INVALID_FILE_ATTRIBUTES ? -1LL
+                                                         : static_cast<long long>(attributes));
+    return attributes;
+}
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD share, LPVOID security, DWORD disposition,
+                   DWORD flags, HANDLE templateFile) {
+    HANDLE handle =
+        OpenFileHandle(fileName, access, share, security, disposition, flags, templateFile);
+    RecordFileCall("CreateFileA", fileName, handle == INVALID_HANDLE_VALUE ? -1 : 1);
+    return handle;
+}
+
+HFILE _lopen(LPCSTR path, int mode) {
+    HFILE file = OpenForLread(path, mode);
+    RecordFileCall("_lopen", path, file == HFILE_ERROR ? -1 : 1);
+    return file;
 }

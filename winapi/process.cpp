@@ -44,6 +44,7 @@ void Reset() {
     detail::ResetShell();
     detail::ResetGdi();
     detail::ResetMemory();
+    detail::ResetRecord();
 }
 
 namespace detail {

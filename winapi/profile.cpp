@@ -346,7 +346,7 @@ void ResetProfile() {
 } // namespace detail
 } // namespace standin
 
-DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+static DWORD ReadProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                DWORD size, LPCSTR fileName) {
     filesRead.emplace_back(fileName != nullptr ? fileName : "<null>");
     if (buffer == nullptr || size == 0) {
@@ -394,7 +394,7 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
     return CopyValue(fallback, buffer, size);
 }
 
-BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR fileName) {
+static BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR fileName) {
     if (section == nullptr || fileName == nullptr || fileName[0] == '\0') {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -474,4 +474,41 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR 
         return TRUE; // already so: the file is not touched
     }
     return StoreProfile(host, content) ? TRUE : FALSE;
+}
+
+// The calls as the launcher sees them: the reading and writing above, each
+// call recorded for whoever listens, and a disc that cannot be written.
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                               DWORD size, LPCSTR fileName) {
+    DWORD count = ReadProfileString(section, key, defaultValue, buffer, size, fileName);
+    if (standin::detail::Recording()) {
+        using standin::detail::Text;
+        standin::CallRecord record{
+            "GetPrivateProfileStringA",
+            {Text(section), Text(key), Text(defaultValue), std::to_string(size), Text(fileName)},
+            count,
+            {}};
+        if (buffer != nullptr && size > 0) {
+            record.data.assign(buffer, count < size ? count : size);
+        }
+        standin::detail::Record(std::move(record));
+    }
+    return count;
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR fileName) {
+    BOOL written = FALSE;
+    if (fileName != nullptr && standin::detail::OnReadOnlyDrive(fileName)) {
+        SetLastError(ERROR_WRITE_PROTECT);
+    } else {
+        written = WriteProfileString(section, key, text, fileName);
+    }
+    using standin::detail::Text;
+    if (standin::detail::Recording()) {
+        standin::detail::Record({"WritePrivateProfileStringA",
+                                 {Text(section), Text(key), Text(text), Text(fileName)},
+                                 written,
+                                 {}});
+    }
+    return written;
 }

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -249,7 +250,7 @@ bool ByteAfterIsZero(const BYTE *byte) {
 
 } // namespace
 
-LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, HKEY *result) {
+static LSTATUS OpenKey(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, HKEY *result) {
     (void)options;
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -284,8 +285,8 @@ LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, HKE
     return ERROR_SUCCESS;
 }
 
-LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                         LPDWORD count) {
+static LSTATUS QueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                          LPDWORD count) {
     if (reserved || (data && !count))
         return ERROR_INVALID_PARAMETER;
     Handle handle;
@@ -327,8 +328,8 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD t
     return ERROR_SUCCESS;
 }
 
-LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE *data,
-                       DWORD count) {
+static LSTATUS StoreValueData(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
+                              const BYTE *data, DWORD count) {
     (void)reserved;
     Handle handle;
     if (!ResolveHandle(key, &handle))
@@ -445,3 +446,70 @@ void ResetRegistry() {
 } // namespace detail
 
 } // namespace standin
+
+// The calls as the launcher sees them, each recorded for whoever listens:
+// keys by the path asked for and, once open, by where they really live.
+namespace {
+std::string HandlePath(HKEY key) {
+    Handle handle;
+    if (!ResolveHandle(key, &handle)) {
+        return "?";
+    }
+    std::string path;
+    for (const std::string &part : handle.path) {
+        path += (path.empty() ? "" : "\\") + part;
+    }
+    return path;
+}
+} // namespace
+
+LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, HKEY *result) {
+    const bool recording = standin::detail::Recording();
+    const std::string parent = recording ? HandlePath(key) : std::string();
+    LSTATUS status = OpenKey(key, subKey, options, access, result);
+    if (recording) {
+        char rights[16];
+        std::snprintf(rights, sizeof rights, "0x%lX", static_cast<unsigned long>(access));
+        standin::detail::Record({"RegOpenKeyExA",
+                                 {parent, standin::detail::Text(subKey), std::string(rights)},
+                                 status,
+                                 status == ERROR_SUCCESS ? HandlePath(*result) : std::string()});
+    }
+    return status;
+}
+
+LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                         LPDWORD count) {
+    const DWORD asked = count != nullptr ? *count : 0;
+    LSTATUS status = QueryValue(key, valueName, reserved, type, data, count);
+    if (standin::detail::Recording()) {
+        standin::CallRecord record{
+            "RegQueryValueExA",
+            {HandlePath(key), standin::detail::Text(valueName),
+             count != nullptr ? std::optional<std::string>(std::to_string(asked)) : std::nullopt},
+            status,
+            {}};
+        if (status == ERROR_SUCCESS && data != nullptr && count != nullptr) {
+            record.data.assign(reinterpret_cast<const char *>(data), *count);
+        }
+        standin::detail::Record(std::move(record));
+    }
+    return status;
+}
+
+LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE *data,
+                       DWORD count) {
+    LSTATUS status = StoreValueData(key, valueName, reserved, type, data, count);
+    if (standin::detail::Recording()) {
+        standin::CallRecord record{"RegSetValueExA",
+                                   {HandlePath(key), standin::detail::Text(valueName),
+                                    std::to_string(type), std::to_string(count)},
+                                   status,
+                                   {}};
+        if (data != nullptr) {
+            record.data.assign(reinterpret_cast<const char *>(data), count);
+        }
+        standin::detail::Record(std::move(record));
+    }
+    return status;
+}

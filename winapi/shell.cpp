@@ -36,5 +36,13 @@ HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
     request.directory = directory != nullptr ? directory : "";
     request.show = show;
     requests.push_back(request);
+    using standin::detail::Text;
+    if (standin::detail::Recording()) {
+        standin::detail::Record(
+            {"ShellExecuteA",
+             {Text(verb), Text(file), Text(parameters), Text(directory), std::to_string(show)},
+             static_cast<long long>(answer),
+             {}});
+    }
     return reinterpret_cast<HINSTANCE>(answer);
 }

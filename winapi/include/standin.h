@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,6 +36,8 @@ void MapDrive(char letter, const std::string &hostDirectory);
 // The host path for a Windows path; "" when its drive is not mapped. The last
 // component need not exist (it is then kept as written).
 std::string HostPath(const char *windowsPath);
+// Writes to files on the drive fail with ERROR_WRITE_PROTECT, as on a disc.
+void SetDriveReadOnly(char letter, bool readOnly);
 // Counts of _lread calls and the sizes asked for, oldest first.
 std::vector<UINT> ReadRequests();
 int OpenFileCount(); // files opened with _lopen and not yet closed
@@ -51,14 +54,14 @@ struct RegistryValue {
 // Loads a registry editor export (REGEDIT4 or version 5.00, ANSI, UTF-8 or
 // UTF-16LE) into the store; false when the text is not such an export.
 bool ImportRegistry(const std::string &regFileText);
-std::string ExportRegistry(); // version 5.00 text, UTF-8
-void CreateKey(const std::string &path);                      // below HKLM, "SOFTWARE\X\Y"
+std::string ExportRegistry();            // version 5.00 text, UTF-8
+void CreateKey(const std::string &path); // below HKLM, "SOFTWARE\X\Y"
 void SetValue(const std::string &keyPath, const std::string &name, const RegistryValue &value);
 bool GetValue(const std::string &keyPath, const std::string &name, RegistryValue *value);
 bool KeyExists(const std::string &path);
 void DenyWriteAccess(const std::string &keyPath, bool deny); // as for a standard user
 int OpenKeyCount();                                          // handles opened and not closed
-void DeleteKey(const std::string &path); // with all its subkeys
+void DeleteKey(const std::string &path);                     // with all its subkeys
 void DeleteValue(const std::string &keyPath, const std::string &name);
 // Every key with its values, parents before children: HKEY_LOCAL_MACHINE itself
 // first (path ""), subkeys in name order, values in the order they were made.
@@ -194,10 +197,29 @@ void FailNextCreatePalette();
 
 int LiveGlobalBlocks(); // allocated and not freed
 int GlobalFrees();
-int GlobalFreeErrors();             // GlobalFree of a handle that is not live
-void FailNextGlobalAlloc();         // the next GlobalAlloc gives NULL
+int GlobalFreeErrors();                 // GlobalFree of a handle that is not live
+void FailNextGlobalAlloc();             // the next GlobalAlloc gives NULL
 void SetGlobalAllocLimit(SIZE_T bytes); // larger requests fail (default 256 MB)
 int GlobalLockCount(HGLOBAL memory);    // -1 for a handle that is not live
+
+// ---------------------------------------------------------------------------
+// Recording (record.cpp): the calls through which the launcher reads its
+// settings, the registry, files and the desktop, and through which it acts,
+// in the order made. A tool that explains a run reads them back; tests check
+// what was looked at. Off until switched on; Reset() clears and stops it.
+struct CallRecord {
+    std::string function; // "GetPrivateProfileStringA", "RegOpenKeyExA", ...
+    // The arguments as text, in the call's own order; no value for a null
+    // pointer. Registry keys are given by their path below HKLM as asked.
+    std::vector<std::optional<std::string>> arguments;
+    long long result = 0; // what the call returned (a status, count or flag)
+    // What came back besides the result: the bytes read or written, the
+    // physical path of an opened key, the class and title of a window found
+    // ("class\ttitle").
+    std::string data;
+};
+void RecordCalls(bool on);
+std::vector<CallRecord> RecordedCalls();
 
 } // namespace standin
 
@@ -215,4 +237,12 @@ void ResetMemory();
 // keys and values, window titles and classes): A to Z and the accented
 // letters; every other byte is its own upper case.
 unsigned char FoldAnsi(unsigned char c);
+void ResetRecord();
+
+// The recording hook each module calls; cheap when recording is off.
+bool Recording();
+void Record(CallRecord record);
+std::optional<std::string> Text(const char *text); // no value for null
+// A drive mapped read-only (a CD): writes to files on it fail.
+bool OnReadOnlyDrive(const char *windowsPath);
 } // namespace standin::detail

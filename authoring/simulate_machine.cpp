@@ -1,0 +1,315 @@
+#include "authoring/simulate_machine.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "launcher/launcher.h"
+#include "settings/names.h"
+#include "settings/settings.h"
+
+namespace {
+
+// The folder a 32-bit setup program installs into on a 64-bit system.
+const char ProgramFilesFolder[] = "C:\\Program Files (x86)";
+const char AppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+const char ThirtyTwoBitSoftware[] = "SOFTWARE\\Wow6432Node\\";
+
+std::string ReadSettingText(const std::string &settingsPath, const char *section, const char *key,
+                            DWORD size) {
+    std::vector<char> buffer(size, '\0');
+    GetPrivateProfileStringA(section, key, "", buffer.data(), size, settingsPath.c_str());
+    return std::string(buffer.data());
+}
+
+std::string ReplaceFirst(std::string text, const std::string &macro, const std::string &with) {
+    std::size_t at = text.find(macro);
+    if (at != std::string::npos) {
+        text.replace(at, macro.size(), with);
+    }
+    return text;
+}
+
+bool IsAbsoluteWindowsPath(const std::string &path) {
+    return path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+}
+
+// A host file the stand-in reaches through a Windows path on drive C:,
+// created with its folders.
+void CreateHostFile(const std::string &windowsPath, const std::string &content) {
+    std::filesystem::path host = standin::HostPath(windowsPath.c_str());
+    if (host.empty()) {
+        return;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(host.parent_path(), ignored);
+    std::ofstream(host, std::ios::binary) << content;
+}
+
+void CreateHostFolder(const std::string &windowsPath) {
+    std::string host = standin::HostPath(windowsPath.c_str());
+    if (!host.empty()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(host, ignored);
+    }
+}
+
+standin::RegistryValue Sz(const std::string &text) {
+    standin::RegistryValue value;
+    value.type = REG_SZ;
+    value.data.assign(text.begin(), text.end());
+    value.data.push_back(0);
+    return value;
+}
+
+// Seeds what a 32-bit setup program of this disc leaves: the product key with
+// its install folder and source drive, and the App Paths entry naming the
+// program where ExecutableFile puts it, with its folder as "Path".
+void SeedInstalledProduct(const MachineDescription &machine, const std::string &settingsPath,
+                          std::vector<std::string> *seeded) {
+    ProductKeys keys = ProductKeysFromSettings(settingsPath);
+    std::string company = ReadSettingText(settingsPath, SECTION_GENERAL_INFO, KEY_COMPANY, 50);
+    std::string title = ReadSettingText(settingsPath, SECTION_GENERAL_INFO, KEY_PRODUCT_TITLE, 50);
+    std::string registryKey =
+        ReadSettingText(settingsPath, SECTION_GENERAL_INFO, KEY_REGISTRY_KEY, 50);
+    std::string executable =
+        ReadSettingText(settingsPath, SECTION_GENERAL_INFO, KEY_EXECUTABLE_FILE, 256);
+
+    std::string installFolder = std::string(ProgramFilesFolder) + "\\" +
+                                (company.empty() ? "Product" : company) +
+                                (title.empty() ? "" : "\\" + title);
+    std::string drive = std::string(1, machine.drive) + ":";
+    std::string launcherFolder = machine.launcherPath.substr(0, machine.launcherPath.rfind('\\'));
+
+    std::string program = executable;
+    if (program.find(MACRO_INSTALL_FROM_DRIVE) != std::string::npos) {
+        program = ReplaceFirst(program, MACRO_INSTALL_FROM_DRIVE, drive);
+    } else if (program.find(MACRO_INSTALL_TO_DIRECTORY) != std::string::npos) {
+        program = ReplaceFirst(program, MACRO_INSTALL_TO_DIRECTORY, installFolder);
+    } else if (program.find(MACRO_SETUP_DIRECTORY) != std::string::npos) {
+        program = ReplaceFirst(program, MACRO_SETUP_DIRECTORY, launcherFolder);
+    } else if (program.empty()) {
+        program = installFolder + "\\" + (registryKey.empty() ? "PRODUCT.EXE" : registryKey);
+    } else if (!IsAbsoluteWindowsPath(program)) {
+        program = installFolder + "\\" + program;
+    }
+    std::string programFolder =
+        program.rfind('\\') != std::string::npos ? program.substr(0, program.rfind('\\')) : drive;
+
+    CreateHostFolder(installFolder);
+    seeded->push_back("install folder " + installFolder + " created");
+    if (program.size() > 2 && (program[0] == 'C' || program[0] == 'c') && program[1] == ':') {
+        // The program the setup copied; on the disc it is the author's own file.
+        CreateHostFile(program, "MZ");
+        seeded->push_back("program " + program + " created");
+    }
+    standin::SetValue(keys.productKey, VALUE_INSTALL_TO_DIRECTORY, Sz(installFolder));
+    standin::SetValue(keys.productKey, VALUE_INSTALL_FROM_DRIVE, Sz(drive + "\\"));
+    standin::SetValue(keys.appPathKey, VALUE_DEFAULT, Sz(program));
+    standin::SetValue(keys.appPathKey, VALUE_PATH, Sz(programFolder));
+    seeded->push_back("HKLM\\" + keys.productKey + ": \"" VALUE_INSTALL_TO_DIRECTORY "\"=\"" +
+                      installFolder + "\", \"" VALUE_INSTALL_FROM_DRIVE "\"=\"" + drive + "\\\"");
+    seeded->push_back("HKLM\\" + keys.appPathKey + ": @=\"" + program + "\", \"Path\"=\"" +
+                      programFolder + "\"");
+}
+
+// Every file below the host folder, by its Windows path on drive C:.
+void SnapshotFiles(const std::filesystem::path &root, std::map<std::string, std::string> *files) {
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        if (!it->is_regular_file()) {
+            continue;
+        }
+        std::string relative = std::filesystem::relative(it->path(), root).generic_string();
+        for (char &c : relative) {
+            c = c == '/' ? '\\' : c;
+        }
+        std::ifstream in(it->path(), std::ios::binary);
+        (*files)["C:\\" + relative] =
+            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+}
+
+// Checks the settings file the launcher will read; a missing one is a valid
+// disc (every value reads empty) and only noted.
+bool CheckSettingsFile(const std::string &settingsPath, std::string *note, std::string *error) {
+    std::string host = standin::HostPath(settingsPath.c_str());
+    struct stat info;
+    if (host.empty() || stat(host.c_str(), &info) != 0) {
+        *note = "not found: every setting reads as empty";
+        return true;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        *note = "not a file: every setting reads as empty";
+        return true;
+    }
+    std::string content;
+    if (!ReadAuthorFile(host, MaximumSettingsBytes, &content, error)) {
+        *error = settingsPath + " " + *error;
+        return false;
+    }
+    bool utf16 = content.size() >= 2 && static_cast<unsigned char>(content[0]) == 0xFF &&
+                 static_cast<unsigned char>(content[1]) == 0xFE;
+    if (!utf16 && content.find('\0') != std::string::npos) {
+        *error = settingsPath + " holds NUL bytes: a binary file, not a settings file";
+        return false;
+    }
+    return true;
+}
+
+struct TemporaryFolder {
+    std::filesystem::path path;
+    ~TemporaryFolder() {
+        if (!path.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    }
+};
+
+} // namespace
+
+bool ReadAuthorFile(const std::string &path, long long limit, std::string *content,
+                    std::string *error) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        *error = std::string("cannot be read: ") + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        *error = "cannot be read: not a file";
+        return false;
+    }
+    if (info.st_size > limit) {
+        *error = "is " + std::to_string(info.st_size) + " bytes, more than the " +
+                 std::to_string(limit) + " this tool reads";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = "cannot be read";
+        return false;
+    }
+    content->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad() || static_cast<long long>(content->size()) > limit) {
+        *error = "cannot be read";
+        return false;
+    }
+    return true;
+}
+
+bool CheckRegistryText(const std::string &text, std::string *error) {
+    standin::Reset();
+    if (!standin::ImportRegistry(text)) {
+        *error = "not a registry editor export (the first line must be \"Windows Registry Editor "
+                 "Version 5.00\" or \"REGEDIT4\")";
+        return false;
+    }
+    standin::Reset();
+    return true;
+}
+
+ProductKeys ProductKeysFromSettings(const std::string &settingsPath) {
+    std::string company = ReadSettingText(settingsPath, SECTION_GENERAL_INFO, KEY_COMPANY, 50);
+    std::string title = ReadSettingText(settingsPath, SECTION_GENERAL_INFO, KEY_PRODUCT_TITLE, 50);
+    std::string version =
+        ReadSettingText(settingsPath, SECTION_GENERAL_INFO, KEY_PRODUCT_VERSION, 50);
+    std::string registryKey =
+        ReadSettingText(settingsPath, SECTION_GENERAL_INFO, KEY_REGISTRY_KEY, 50);
+    return ProductKeys{std::string(ThirtyTwoBitSoftware) + company + "\\" + title + "\\" + version,
+                       std::string(AppPathsKey) + registryKey};
+}
+
+bool RunSimulation(const MachineDescription &machine, SimulationResult *result,
+                   std::string *error) {
+    struct stat info;
+    if (stat(machine.discFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        *error = "disc folder " + machine.discFolder + ": not found or not a folder";
+        return false;
+    }
+    standin::Reset();
+    TemporaryFolder systemDrive;
+    char pattern[] = "/tmp/autorun-tool-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+        *error = "cannot make a temporary folder for drive C:";
+        return false;
+    }
+    systemDrive.path = pattern;
+    standin::MapDrive('C', systemDrive.path.string());
+    standin::MapDrive(machine.drive, machine.discFolder);
+    standin::SetDriveReadOnly(machine.drive, true);
+    standin::SetModulePath(machine.launcherPath);
+    standin::SetCommandLine("\"" + machine.launcherPath + "\" " + machine.tail);
+
+    result->settingsPath =
+        machine.launcherPath.substr(0, machine.launcherPath.rfind('\\') + 1) + SETTINGS_FILE_NAME;
+    if (!CheckSettingsFile(result->settingsPath, &result->settingsNote, error)) {
+        return false;
+    }
+
+    if (!machine.registryText.empty() && !standin::ImportRegistry(machine.registryText)) {
+        *error = "the registry export cannot be loaded";
+        return false;
+    }
+    ProductKeys keys = ProductKeysFromSettings(result->settingsPath);
+    if (machine.uninstalled) {
+        standin::DeleteKey(keys.productKey);
+        standin::DeleteKey(keys.appPathKey);
+    }
+    if (machine.installed) {
+        SeedInstalledProduct(machine, result->settingsPath, &result->seeded);
+    }
+    if (!machine.storedChoice.empty()) {
+        standin::SetValue(keys.productKey, VALUE_DISABLE_DIALOG, Sz(machine.storedChoice));
+        result->seeded.push_back("HKLM\\" + keys.productKey + ": \"" VALUE_DISABLE_DIALOG "\"=\"" +
+                                 machine.storedChoice + "\"");
+    }
+
+    std::vector<HWND> windows(machine.windows.size());
+    for (std::size_t i = machine.windows.size(); i-- > 0;) {
+        windows[i] = standin::AddWindow(machine.windows[i].className, machine.windows[i].title);
+    }
+    if (machine.foreground > 0 && machine.foreground <= static_cast<int>(windows.size())) {
+        standin::SetForeground(windows[static_cast<std::size_t>(machine.foreground - 1)]);
+    }
+    standin::ScriptDialog(machine.presses);
+    standin::SetShellAnswer(static_cast<INT_PTR>(machine.shellAnswer));
+
+    result->registryBefore = standin::ExportRegistry();
+    SnapshotFiles(systemDrive.path, &result->filesBefore);
+    standin::RecordCalls(true);
+    std::string tail = machine.tail;
+    WinMain(standin::LauncherModule(), nullptr, tail.data(), SW_SHOWDEFAULT);
+    standin::RecordCalls(false);
+
+    result->calls = standin::RecordedCalls();
+    result->dialogs = standin::Dialogs();
+    result->registryAfter = standin::ExportRegistry();
+    SnapshotFiles(systemDrive.path, &result->filesAfter);
+    if (SettingsPath[0] == '\0') {
+        result->settingsNote = "the launcher forms no settings path from its own path (too long, "
+                               "or without a folder): every setting reads as empty";
+    }
+    result->caption = DialogCaption;
+    result->productInstalled = ProductInstalled != 0;
+    // The test starts by opening the App Paths entry; nothing else opens it first.
+    for (const standin::CallRecord &call : result->calls) {
+        if (call.function == "RegOpenKeyExA" && call.arguments.size() > 1 && call.arguments[1] &&
+            call.arguments[1]->rfind(AppPathsPrefix, 0) == 0) {
+            result->detectionRan = true;
+            break;
+        }
+    }
+    for (const standin::DibDraw &draw : standin::DibDraws()) {
+        result->splashWidth = static_cast<int>(draw.width);
+        result->splashHeight = static_cast<int>(draw.height);
+    }
+    return true;
+}

@@ -1,0 +1,27 @@
+// The command line of "autorun-tool simulate" and "matrix", turned into a
+// machine description. Parsing only: nothing is read or run here, so the
+// fuzzer can feed any argument vector through it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "authoring/simulate_machine.h"
+
+struct SimulateOptions {
+    MachineDescription machine;
+    std::string registryFile;       // --registry
+    std::string exportRegistryFile; // --export-registry
+    bool help = false;
+};
+
+// False with a message for an unknown option, a missing or bad value, or a
+// missing or extra disc folder. allowed lists the options the verb takes
+// (without their leading dashes); a value the verb does not take is refused.
+bool ParseSimulateOptions(const std::vector<std::string> &arguments,
+                          const std::vector<std::string> &allowed, SimulateOptions *options,
+                          std::string *error);
+
+// "run,install,close,esc,closebox,toggle": the scripted presses.
+bool ParsePresses(const std::string &list, std::vector<standin::UserAction> *presses,
+                  std::vector<std::string> *names, std::string *error);
