@@ -5,8 +5,8 @@
 
 #include <shellapi.h>
 
-#include "runtime/process.h"
 #include "resource.h"
+#include "runtime/process.h"
 #include "settings/names.h"
 #include "settings/settings.h"
 #include "ui/ui.h"
@@ -77,6 +77,7 @@ void BuildSetupCommand(char *setupPath, char *argumentLine) {
 
 int RunProgram(HWND owner, const char *file, const char *parameters, const char *directory) {
     Trace("ShellExecute: running \"%s\" ...\n", file);
+    RestoreDllSearchForStartedPrograms();
     HINSTANCE result = ShellExecuteA(owner, nullptr, file, parameters, directory, SW_SHOW);
     if (reinterpret_cast<INT_PTR>(result) > 32) {
         return 1;
@@ -144,5 +145,6 @@ void PerformAlternateAction(HINSTANCE instance, char *action) {
     if (root[0] == '\0') {
         return;
     }
+    RestoreDllSearchForStartedPrograms();
     ShellExecuteA(nullptr, action, root, nullptr, "", SW_SHOWNORMAL);
 }

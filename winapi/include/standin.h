@@ -26,6 +26,11 @@ void SetAnsiCodePage(unsigned codePage);            // 1252 (default) or 932 for
 void SetUserLanguage(LANGID language);
 HINSTANCE LauncherModule(); // the module whose resources are the launcher's
 UINT ErrorMode();           // the last mode set with SetErrorMode
+// The DLL directory SetDllDirectoryA set, and whether one is set at all (a
+// null argument puts the default back); how many times it was called.
+bool DllDirectorySet();
+std::string DllDirectory();
+int DllDirectoryCalls();
 
 // ---------------------------------------------------------------------------
 // Files and drives (files.cpp)
@@ -142,6 +147,10 @@ struct ShellRequest {
     bool hasDirectory = false;
     std::string directory;
     int show = 0;
+    // Whether a DLL directory was set (SetDllDirectoryA with anything but
+    // null, "" included) when the start was asked for: the started program
+    // would inherit it.
+    bool dllDirectorySet = false;
 };
 void SetShellAnswer(INT_PTR answer); // > 32 accepts (the default, 42)
 std::vector<ShellRequest> ShellRequests();

@@ -115,6 +115,8 @@ void SetLastError(DWORD code);
 UINT SetErrorMode(UINT mode);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR filename, DWORD size);
 HMODULE GetModuleHandleA(LPCSTR name);
+BOOL WINAPI SetDllDirectoryA(LPCSTR directory);
+DWORD GetDllDirectoryA(DWORD size, LPSTR buffer);
 LPSTR GetCommandLineA(void);
 LANGID GetUserDefaultLangID(void);
 BOOL IsDBCSLeadByte(BYTE character);
