@@ -1,8 +1,8 @@
 #include <cstring>
 
 #include "bitmap/bitmap.h"
-#include "runtime/process.h"
 #include "resource.h"
+#include "runtime/process.h"
 #include "settings/names.h"
 #include "settings/settings.h"
 #include "ui/ui.h"
@@ -112,6 +112,16 @@ INT_PTR CALLBACK LaunchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         // Win32 asks for the dialog's background only with this message, so
         // the light grey is given here too, or it would never be seen.
         if (reinterpret_cast<HWND>(lParam) == dialog) {
+            return PaintBackground(reinterpret_cast<HDC>(wParam));
+        }
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        // The check box paints its own background in the system's button
+        // colour unless told otherwise; on a system whose button face is not
+        // this light grey the dialog would be two-tone. Its text is drawn
+        // over the brush, without a box of its own.
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_SHOW_NEXT_TIME)) {
+            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
             return PaintBackground(reinterpret_cast<HDC>(wParam));
         }
         return 0;

@@ -26,6 +26,7 @@ struct DeviceContext {
     HPALETTE palette = nullptr;
     int stretchMode = 1; // BLACKONWHITE
     COLORREF background = RGB(255, 255, 255);
+    int backgroundMode = OPAQUE;
 };
 
 const COLORREF CanvasColor = RGB(255, 255, 255);
@@ -44,6 +45,7 @@ ULONG_PTR handleCounter = 0x1000;
 standin::GdiCounts counts;
 std::vector<COLORREF> brushColors;
 std::vector<COLORREF> backgroundColors;
+std::vector<int> backgroundModes;
 std::vector<int> stretchModes;
 std::vector<std::vector<PALETTEENTRY>> createdPalettes;
 std::vector<standin::PaletteSelection> selections;
@@ -379,6 +381,22 @@ COLORREF SetBkColor(HDC dc, COLORREF color) {
     return previous;
 }
 
+int SetBkMode(HDC dc, int mode) {
+    if (mode != TRANSPARENT && mode != OPAQUE) {
+        return 0;
+    }
+    backgroundModes.push_back(mode);
+    DeviceContext *context = FindContext(dc);
+    if (context == nullptr) {
+        // Like the colour, a mode set during a colour query lands on a device
+        // context this stand-in did not make; every context starts opaque.
+        return OPAQUE;
+    }
+    int previous = context->backgroundMode;
+    context->backgroundMode = mode;
+    return previous;
+}
+
 BOOL DeleteObject(HGDIOBJ object) {
     if (object == DefaultPalette) {
         return TRUE;
@@ -426,6 +444,9 @@ std::vector<COLORREF> CreatedBrushColors() {
 std::vector<COLORREF> BackgroundColorsSet() {
     return backgroundColors;
 }
+std::vector<int> BackgroundModesSet() {
+    return backgroundModes;
+}
 std::vector<int> StretchModesSet() {
     return stretchModes;
 }
@@ -456,6 +477,7 @@ void ResetGdi() {
     counts = GdiCounts{};
     brushColors.clear();
     backgroundColors.clear();
+    backgroundModes.clear();
     stretchModes.clear();
     createdPalettes.clear();
     selections.clear();

@@ -121,6 +121,15 @@ struct DialogRecord {
     INT_PTR result = 0;
     bool endedByEndDialog = false;
     std::vector<UINT> messages; // messages delivered to the dialog procedure
+    // The colour queries of the dialog's first paint: the dialog's own
+    // (WM_CTLCOLORDLG, control id 0), then each visible button's, which a
+    // check box asks as WM_CTLCOLORSTATIC and a push button as WM_CTLCOLORBTN.
+    struct ColorQuery {
+        UINT message = 0;
+        int controlId = 0;
+        INT_PTR answer = 0; // the brush, or 0 for the system's colour
+    };
+    std::vector<ColorQuery> colorQueries;
 };
 std::vector<DialogRecord> Dialogs();
 
@@ -176,6 +185,7 @@ struct GdiCounts {
 GdiCounts Gdi();
 std::vector<COLORREF> CreatedBrushColors();
 std::vector<COLORREF> BackgroundColorsSet();
+std::vector<int> BackgroundModesSet(); // SetBkMode, in order
 std::vector<int> StretchModesSet();
 // The entries of every palette created, oldest first (kept after deletion).
 std::vector<std::vector<PALETTEENTRY>> CreatedPalettes();

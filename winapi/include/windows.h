@@ -200,7 +200,9 @@ LSTATUS RegCloseKey(HKEY key);
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
+#define WM_CTLCOLORBTN 0x0135
 #define WM_CTLCOLORDLG 0x0136
+#define WM_CTLCOLORSTATIC 0x0138
 #define CTLCOLOR_DLG 4
 #define BM_CLICK 0x00F5
 #define DM_GETDEFID 0x0400
@@ -325,4 +327,7 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sourc
                       UINT colorUse);
 HBRUSH CreateSolidBrush(COLORREF color);
 COLORREF SetBkColor(HDC dc, COLORREF color);
+#define TRANSPARENT 1
+#define OPAQUE 2
+int SetBkMode(HDC dc, int mode);
 BOOL DeleteObject(HGDIOBJ object);
