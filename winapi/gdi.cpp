@@ -2,8 +2,9 @@
 // into through the device context that BeginPaint gives and read back by
 // tests pixel by pixel. Palettes, brushes and the device-context settings are
 // recorded. SetDIBitsToDevice decodes the uncompressed DIB formats into the
-// picture the way the display driver would, clipped to the picture, and never
-// reads outside the scan lines and colour table the caller describes.
+// picture the way the display driver would, and the run-length ones (8 and 4
+// bits) from their stored stream, clipped to the picture, and never reads
+// outside the scan lines, stream and colour table the caller describes.
 #include <windows.h>
 
 #include <standin.h>
@@ -92,6 +93,8 @@ struct DibFormat {
     int tableEntries = 0;
     int entrySize = 4;
     DWORD masks[3] = {0, 0, 0};
+    DWORD compression = BI_RGB;
+    DWORD streamLength = 0; // run-length pictures: the stored image size
 };
 
 bool ReadFormat(const BITMAPINFO *info, DibFormat *format) {
@@ -127,7 +130,17 @@ bool ReadFormat(const BITMAPINFO *info, DibFormat *format) {
     case 1:
     case 4:
     case 8: {
-        if (compression != BI_RGB) {
+        bool runLength = (compression == BI_RLE8 && format->bitCount == 8) ||
+                         (compression == BI_RLE4 && format->bitCount == 4);
+        if (runLength) {
+            // The encoding has no top-down form, and its length is the
+            // stored image size.
+            if (format->topDown || size < 24) {
+                return false;
+            }
+            format->compression = compression;
+            format->streamLength = Dword(header + 20);
+        } else if (compression != BI_RGB) {
             return false;
         }
         int full = 1 << format->bitCount;
@@ -166,6 +179,15 @@ bool ReadFormat(const BITMAPINFO *info, DibFormat *format) {
     }
 }
 
+// A colour-table entry; an index past the table paints black.
+COLORREF TableColor(const DibFormat &format, int index) {
+    if (index >= format.tableEntries) {
+        return RGB(0, 0, 0);
+    }
+    const BYTE *entry = format.table + index * format.entrySize;
+    return RGB(entry[2], entry[1], entry[0]);
+}
+
 COLORREF Pixel(const DibFormat &format, const BYTE *row, long long column) {
     switch (format.bitCount) {
     case 1:
@@ -174,11 +196,7 @@ COLORREF Pixel(const DibFormat &format, const BYTE *row, long long column) {
         long long bit = column * format.bitCount;
         int shift = 8 - format.bitCount - static_cast<int>(bit % 8);
         int index = (row[bit / 8] >> shift) & ((1 << format.bitCount) - 1);
-        if (index >= format.tableEntries) {
-            return RGB(0, 0, 0);
-        }
-        const BYTE *entry = format.table + index * format.entrySize;
-        return RGB(entry[2], entry[1], entry[0]);
+        return TableColor(format, index);
     }
     case 24: {
         const BYTE *p = row + column * 3;
@@ -195,6 +213,100 @@ COLORREF Pixel(const DibFormat &format, const BYTE *row, long long column) {
                    Channel(value, format.masks[2]));
     }
     }
+}
+
+// Decodes a run-length stream of streamLength bytes and hands each pixel it
+// sets to put(column, row, index), rows counted from the bottom. Pixels past
+// the end of a line are dropped, rows past the top end the picture, and
+// pixels the stream skips (by a delta or an early end of line) are never
+// handed over, so the device keeps what it showed there. Nothing past the
+// stream is read: a code cut short by its end ends the picture.
+template <typename Put>
+void DecodeRunLength(const DibFormat &format, const BYTE *stream, DWORD streamLength, Put put) {
+    const int depth = format.bitCount;
+    long long x = 0;
+    long long row = 0;
+    auto set = [&](int index) {
+        if (x < format.width) {
+            put(x, row, index);
+        }
+        x++;
+    };
+    for (DWORD i = 0; streamLength >= 2 && i <= streamLength - 2;) {
+        BYTE count = stream[i];
+        BYTE value = stream[i + 1];
+        i += 2;
+        if (count != 0) {
+            // An encoded run: one index, or two alternating for 4 bits.
+            for (int k = 0; k < count; k++) {
+                set(depth == 8 ? value : (k % 2 == 0 ? value >> 4 : value & 0x0F));
+            }
+            continue;
+        }
+        if (value == 0) { // end of line
+            x = 0;
+            if (++row >= format.rows) {
+                return;
+            }
+        } else if (value == 1) { // end of picture
+            return;
+        } else if (value == 2) { // delta: right and up
+            if (streamLength - i < 2) {
+                return;
+            }
+            x += stream[i];
+            row += stream[i + 1];
+            i += 2;
+            if (row >= format.rows) {
+                return;
+            }
+        } else { // an absolute run of `value` pixels, padded to a 16-bit boundary
+            DWORD bytes = (static_cast<DWORD>(value) * depth + 7) / 8;
+            if (bytes > streamLength - i) {
+                return;
+            }
+            for (int k = 0; k < value; k++) {
+                BYTE packed = stream[i + (depth == 8 ? k : k / 2)];
+                set(depth == 8 ? packed : (k % 2 == 0 ? packed >> 4 : packed & 0x0F));
+            }
+            bytes = (bytes + 1) & ~1u;
+            if (bytes > streamLength - i) {
+                return;
+            }
+            i += bytes;
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Draws a run-length picture: the pixels its stream sets that lie in the band
+// of scan lines and the source rectangle given, each where an uncompressed
+// picture's pixel would land. Gives the number of scan lines in the band.
+int DrawRunLength(Canvas &canvas, const DibFormat &format, int x, int y, DWORD width, DWORD height,
+                  int sourceX, int sourceY, UINT startScan, UINT scanLines, const BYTE *stream) {
+    long long firstRow = std::max<long long>({0, sourceY, static_cast<long long>(startScan)});
+    long long endRow =
+        std::min<long long>({static_cast<long long>(sourceY) + height,
+                             static_cast<long long>(startScan) + scanLines, format.rows});
+    long long firstColumn = std::max<long long>(0, sourceX);
+    long long endColumn =
+        std::min<long long>(static_cast<long long>(sourceX) + width, format.width);
+    DecodeRunLength(
+        format, stream, format.streamLength, [&](long long column, long long row, int index) {
+            if (row < firstRow || row >= endRow || column < firstColumn || column >= endColumn) {
+                return;
+            }
+            long long destY = y + (static_cast<long long>(sourceY) + height - 1 - row);
+            long long destX = x + (column - sourceX);
+            if (destX < 0 || destY < 0 || destX >= canvas.width || destY >= canvas.height) {
+                return;
+            }
+            canvas.pixels[destY * canvas.width + destX] = TableColor(format, index);
+        });
+    return static_cast<int>(std::max<long long>(0, endRow - firstRow));
 }
 
 } // namespace
@@ -327,6 +439,13 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sourc
         return 0;
     }
     Canvas &canvas = canvases[context->window];
+    if (format.compression != BI_RGB) {
+        int lines = DrawRunLength(canvas, format, x, y, width, height, sourceX, sourceY, startScan,
+                                  scanLines, static_cast<const BYTE *>(bits));
+        draw.linesDrawn = lines;
+        dibDraws.push_back(draw);
+        return lines;
+    }
     long long stride = (format.width * format.bitCount + 31) / 32 * 4;
     // Source rows, counted from the DIB's origin (its bottom row, or its top
     // row for one stored top row first), that are in the band given and in

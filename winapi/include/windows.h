@@ -312,6 +312,8 @@ typedef struct tagBITMAPINFO {
     RGBQUAD bmiColors[1];
 } BITMAPINFO;
 #define BI_RGB 0
+#define BI_RLE8 1
+#define BI_RLE4 2
 #define BI_BITFIELDS 3
 #define DIB_RGB_COLORS 0
 #define COLORONCOLOR 3
