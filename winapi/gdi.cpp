@@ -220,12 +220,15 @@ COLORREF Pixel(const DibFormat &format, const BYTE *row, long long column) {
 // the end of a line are dropped, rows past the top end the picture, and
 // pixels the stream skips (by a delta or an early end of line) are never
 // handed over, so the device keeps what it showed there. Nothing past the
-// stream is read: a code cut short by its end ends the picture.
+// stream is read: a code cut short by its end ends the picture. Gives the
+// length of the stream up to and including its last end of line, delta or
+// end of picture.
 template <typename Put>
-void DecodeRunLength(const DibFormat &format, const BYTE *stream, DWORD streamLength, Put put) {
+DWORD DecodeRunLength(const DibFormat &format, const BYTE *stream, DWORD streamLength, Put put) {
     const int depth = format.bitCount;
     long long x = 0;
     long long row = 0;
+    DWORD closed = 0;
     auto set = [&](int index) {
         if (x < format.width) {
             put(x, row, index);
@@ -243,27 +246,30 @@ void DecodeRunLength(const DibFormat &format, const BYTE *stream, DWORD streamLe
             }
             continue;
         }
+        if (value <= 2) {
+            closed = i;
+        }
         if (value == 0) { // end of line
             x = 0;
             if (++row >= format.rows) {
-                return;
+                return closed;
             }
         } else if (value == 1) { // end of picture
-            return;
+            return closed;
         } else if (value == 2) { // delta: right and up
             if (streamLength - i < 2) {
-                return;
+                return closed;
             }
             x += stream[i];
             row += stream[i + 1];
             i += 2;
             if (row >= format.rows) {
-                return;
+                return closed;
             }
         } else { // an absolute run of `value` pixels, padded to a 16-bit boundary
             DWORD bytes = (static_cast<DWORD>(value) * depth + 7) / 8;
             if (bytes > streamLength - i) {
-                return;
+                return closed;
             }
             for (int k = 0; k < value; k++) {
                 BYTE packed = stream[i + (depth == 8 ? k : k / 2)];
@@ -271,11 +277,12 @@ void DecodeRunLength(const DibFormat &format, const BYTE *stream, DWORD streamLe
             }
             bytes = (bytes + 1) & ~1u;
             if (bytes > streamLength - i) {
-                return;
+                return closed;
             }
             i += bytes;
         }
     }
+    return closed;
 }
 
 } // namespace
@@ -294,18 +301,23 @@ int DrawRunLength(Canvas &canvas, const DibFormat &format, int x, int y, DWORD w
     long long firstColumn = std::max<long long>(0, sourceX);
     long long endColumn =
         std::min<long long>(static_cast<long long>(sourceX) + width, format.width);
-    DecodeRunLength(
-        format, stream, format.streamLength, [&](long long column, long long row, int index) {
-            if (row < firstRow || row >= endRow || column < firstColumn || column >= endColumn) {
-                return;
-            }
-            long long destY = y + (static_cast<long long>(sourceY) + height - 1 - row);
-            long long destX = x + (column - sourceX);
-            if (destX < 0 || destY < 0 || destX >= canvas.width || destY >= canvas.height) {
-                return;
-            }
-            canvas.pixels[destY * canvas.width + destX] = TableColor(format, index);
-        });
+    // The device shows a line's pixels once a code closes them (an end of
+    // line, a delta or the end of the picture); those the stream leaves
+    // pending when it runs out, or when an absolute run overruns it, are not
+    // shown. So the stream is drawn only up to its last closing code.
+    DWORD shown =
+        DecodeRunLength(format, stream, format.streamLength, [](long long, long long, int) {});
+    DecodeRunLength(format, stream, shown, [&](long long column, long long row, int index) {
+        if (row < firstRow || row >= endRow || column < firstColumn || column >= endColumn) {
+            return;
+        }
+        long long destY = y + (static_cast<long long>(sourceY) + height - 1 - row);
+        long long destX = x + (column - sourceX);
+        if (destX < 0 || destY < 0 || destX >= canvas.width || destY >= canvas.height) {
+            return;
+        }
+        canvas.pixels[destY * canvas.width + destX] = TableColor(format, index);
+    });
     return static_cast<int>(std::max<long long>(0, endRow - firstRow));
 }
 
