@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Captures the four launch dialog variants (templates 500 to 503) as the
 # end-to-end suite shows them under Wine and stores them as
-# docs/images/launch-500.png ... launch-503.png.
+# docs/images/launch-500.png ... launch-503.png, with the button face of
+# today's Windows.
 # Usage: tools/screenshots.sh   (needs mingw-w64, wine64, xvfb, cmake, imagemagick)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,6 +15,22 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" --target e2e_tests -j2 >/dev/null
 "$root/tests/e2e/prepare.sh" "$prefix" "$build/e2e/disc" >/dev/null
+
+# The button face of today's Windows (240, 240, 240) for the pictures, so
+# they show the dialog as such a system draws it: one light grey throughout,
+# the check box's row included. The prefix's own value is put back after.
+colors='HKCU\Control Panel\Colors'
+face=$("$root/tools/wine-run.sh" "$prefix" reg query "$colors" /v ButtonFace 2>/dev/null |
+    tr -d '\r' | sed -n 's/.*ButtonFace[[:space:]]*REG_SZ[[:space:]]*//p')
+restore_face() {
+    if [ -n "$face" ]; then
+        "$root/tools/wine-run.sh" "$prefix" reg add "$colors" /v ButtonFace /t REG_SZ /d "$face" /f \
+            >/dev/null 2>&1 || true
+    fi
+}
+trap restore_face EXIT
+"$root/tools/wine-run.sh" "$prefix" reg add "$colors" /v ButtonFace /t REG_SZ /d "240 240 240" /f \
+    >/dev/null 2>&1
 
 rm -rf "$shots"
 mkdir -p "$shots"
