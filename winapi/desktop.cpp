@@ -184,7 +184,8 @@ void AskButtonColors(HWND dialog, HDC dc) {
     }
     for (const auto &[control, data] : buttons) {
         DWORD kind = data.style & 0x0F;
-        UINT message = kind <= 1 ? WM_CTLCOLORBTN : WM_CTLCOLORSTATIC;
+        // Push buttons (plain, default) and owner-drawn ones ask as buttons.
+        UINT message = kind <= 1 || kind == 0x0B ? WM_CTLCOLORBTN : WM_CTLCOLORSTATIC;
         LRESULT answer = Deliver(dialog, message, reinterpret_cast<WPARAM>(dc),
                                  reinterpret_cast<LPARAM>(control));
         Find(dialog)->colorQueries.push_back({message, data.id, answer});
