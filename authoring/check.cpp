@@ -734,7 +734,8 @@ const char *RefusalText(BitmapRefusal refusal) {
     case BitmapUnsupportedBitCount:
         return "its colour depth is not 1, 4, 8, 24 (or 16, 32) bits per pixel";
     case BitmapUnsupportedCompression:
-        return "it is compressed (save it uncompressed)";
+        return "it is compressed in a way the launcher does not draw (save it uncompressed, or as "
+               "RLE8 or RLE4 with its image size given)";
     case BitmapNegativeWidth:
         return "its width is negative";
     case BitmapPixelsBeyondBlock:

@@ -11,6 +11,7 @@ const UINT ReadChunkSize = 32768;
 const DWORD CoreHeaderSize = 12;
 const DWORD InfoHeaderMinimum = 16;
 const DWORD CompressionFieldEnd = 20; // the compression field ends here
+const DWORD ImageSizeField = 20;      // the stored image size, in the Windows headers
 const DWORD UsedColoursFieldEnd = 36; // the used-colours field ends here
 const DWORD PlainInfoHeaderSize = 40; // the one header whose bit masks follow it
 
@@ -103,20 +104,36 @@ int SupportedBitCount(const DibLayout *layout) {
     }
 }
 
+// The header sizes Windows itself defines (the 64-byte header of the other
+// family gives compression value 3 another meaning).
+int WindowsHeader(const DibLayout *layout) {
+    DWORD size = layout->headerSize;
+    return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+}
+
+int RunLengthEncoded(const DibLayout *layout) {
+    return layout->compression == BI_RLE8 || layout->compression == BI_RLE4;
+}
+
 int SupportedCompression(const DibLayout *layout) {
     if (layout->compression == BI_RGB) {
         return 1;
     }
-    // Bit masks only in the headers that define them that way (the 64-byte
-    // header gives the same value another meaning).
-    DWORD size = layout->headerSize;
-    int masksDefined = size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
-    return layout->compression == BI_BITFIELDS && masksDefined &&
-           (layout->bitCount == 16 || layout->bitCount == 32);
+    if (layout->compression == BI_BITFIELDS) {
+        return WindowsHeader(layout) && (layout->bitCount == 16 || layout->bitCount == 32);
+    }
+    // Run-length pictures: each encoding with its own depth, stored bottom
+    // row first (the encoding has no top-down form).
+    if (RunLengthEncoded(layout)) {
+        WORD depth = layout->compression == BI_RLE8 ? 8 : 4;
+        return WindowsHeader(layout) && layout->bitCount == depth && layout->height >= 0;
+    }
+    return 0;
 }
 
 // Whether everything painting reads lies inside a block of this length: the
-// header, the colour table and every pixel row the header describes.
+// header, the colour table and every pixel row the header describes (for a
+// run-length picture, its whole stream).
 BitmapRefusal PictureFits(const BYTE *block, SIZE_T length) {
     DibLayout layout;
     if (!ReadLayout(block, length, &layout)) {
@@ -131,11 +148,20 @@ BitmapRefusal PictureFits(const BYTE *block, SIZE_T length) {
     if (layout.width < 0) {
         return BitmapNegativeWidth;
     }
-    unsigned long long rows = layout.height < 0 ? -layout.height : layout.height;
-    unsigned long long stride = ((unsigned long long)layout.width * layout.bitCount + 31) / 32 * 4;
     if (layout.bitsOffset > length) {
         return BitmapPixelsBeyondBlock;
     }
+    if (RunLengthEncoded(&layout)) {
+        // The stream's length is only known from the stored image size: it
+        // must be given and lie inside the block, so the device that decodes
+        // it never reads past the block's end.
+        DWORD streamLength = ReadDword(block + ImageSizeField);
+        return streamLength != 0 && streamLength <= length - layout.bitsOffset
+                   ? BitmapAccepted
+                   : BitmapPixelsBeyondBlock;
+    }
+    unsigned long long rows = layout.height < 0 ? -layout.height : layout.height;
+    unsigned long long stride = ((unsigned long long)layout.width * layout.bitCount + 31) / 32 * 4;
     unsigned long long pixelBytes = length - layout.bitsOffset;
     return rows == 0 || stride <= pixelBytes / rows ? BitmapAccepted : BitmapPixelsBeyondBlock;
 }

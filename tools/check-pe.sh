@@ -59,5 +59,85 @@ for exe in build/windows-x64/launcher.exe build/windows-x86/launcher.exe; do
     python3 tools/pe-version.py "$exe" --expect-version "$project_version" >/dev/null ||
         { echo "check-pe: $exe: version information wrong or missing" >&2; status=1; }
 done
+# The shipped (i686) build's manifest, and the dialog procedures of both builds.
+#
+# Manifest: the i686 exe carries exactly one RT_MANIFEST resource; it lists
+# supportedOS entries (so Windows gives the launcher its current behaviour
+# rather than an older one), and it has no requestedExecutionLevel element (so
+# the launcher stays a legacy-virtualised process and its one registry write
+# is redirected for a standard user instead of failing). Comments are dropped
+# before the element is looked for; the manifest's own comment names it. The
+# texts go through printf, not echo: the resource script holds "\n", which
+# echo in some shells turns into a line break.
+check_manifest() { # windres exe
+    windres=$1 exe=$2
+    [ -f "$exe" ] || return # reported above
+    resources=$($windres -J coff -i "$exe" -O rc 2>/dev/null) ||
+        { echo "check-pe: $exe: windres cannot read its resources" >&2; status=1; return; }
+    count=$(printf '%s\n' "$resources" | grep -cE '^[^ /]+ 24( |$)')
+    if [ "$count" -ne 1 ]; then
+        echo "check-pe: $exe carries $count manifests, not exactly one" >&2
+        status=1
+        return
+    fi
+    # The manifest's text: the quoted lines of its resource, unquoted.
+    failed=0
+    manifest=$(printf '%s\n' "$resources" | sed -n '/^[^ /]* 24\( \|$\)/,/^END/p' |
+        sed -n 's/^ *"\(.*\)\\n"$/\1/p; s/^ *"\(.*\)"$/\1/p' | sed 's/""/"/g' |
+        perl -0pe 's/<!--.*?-->//gs')
+    printf '%s\n' "$manifest" | grep -q '<supportedOS ' ||
+        { echo "check-pe: $exe's manifest lists no supportedOS" >&2; failed=1; }
+    if printf '%s\n' "$manifest" | grep -q '<requestedExecutionLevel'; then
+        echo "check-pe: $exe's manifest requests an execution level" >&2
+        failed=1
+    fi
+    [ "$failed" -eq 0 ] || { status=1; return; }
+    echo "$exe: one manifest, $(printf '%s\n' "$manifest" | grep -c '<supportedOS ') supportedOS, no requestedExecutionLevel"
+}
+
+# Dialog procedures: every function the launcher hands to DialogBoxParamA is
+# looked for in the launcher's library as the build must have made it: on
+# i686 a WINAPI (stdcall) function, whose symbol ends in @16 (four 32-bit
+# arguments popped by the callee, as the dialog manager expects), with
+# HWND, UINT, WPARAM (unsigned int) and LPARAM (long) for its arguments; on
+# x64, the one calling convention, with WPARAM and LPARAM 64 bits wide. A
+# procedure left without CALLBACK, or with other argument types, is missed.
+check_dialog_procedures() { # arch nm library
+    arch=$1 nm=$2 library=$3
+    if [ ! -f "$library" ]; then
+        echo "check-pe: $library missing (cmake --build --preset windows-$arch)" >&2
+        status=1
+        return
+    fi
+    procedures=$(cat launcher/*.cpp ui/*.cpp settings/*.cpp bitmap/*.cpp runtime/*.cpp |
+        perl -0ne 'my $a = qr/(?:[^(),]|\([^()]*\))*/;
+            while (/DialogBoxParamA\s*\($a,$a,$a,\s*(\w+)\s*,/g) { print "$1\n" }' | sort -u)
+    if [ -z "$procedures" ]; then
+        echo "check-pe: no dialog procedure found in the sources" >&2
+        status=1
+        return
+    fi
+    symbols=$($nm -g --defined-only "$library" 2>/dev/null)
+    failed=0
+    for procedure in $procedures; do
+        mangled="_Z${#procedure}${procedure}P6HWND__"
+        case "$arch" in
+        x86) want="_${mangled}jjl@16" ;;
+        x64) want="${mangled}jyx" ;;
+        esac
+        if ! printf '%s\n' "$symbols" | grep -qE " T ${want}\$"; then
+            found=$(printf '%s\n' "$symbols" | grep -oE "[^ ]*${procedure}[^ ]*" | head -n 1)
+            echo "check-pe: $library: $procedure is ${found:-missing}, not $want" >&2
+            failed=1
+        fi
+    done
+    [ "$failed" -eq 0 ] || { status=1; return; }
+    echo "$library: dialog procedures as expected: $(echo $procedures)"
+}
+
+check_manifest i686-w64-mingw32-windres build/windows-x86/launcher.exe
+check_dialog_procedures x64 x86_64-w64-mingw32-nm build/windows-x64/liblauncher_core.a
+check_dialog_procedures x86 i686-w64-mingw32-nm build/windows-x86/liblauncher_core.a
+# ---------------------------------------------------------------------------
 [ "$status" -eq 0 ] && echo "check-pe: hardening in place"
 exit "$status"

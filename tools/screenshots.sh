@@ -4,7 +4,7 @@
 # docs/images/launch-500.png ... launch-503.png. The pictures come from the
 # i686 build, the one a disc ships and users see, in a prefix of their own
 # whose fonts are Wine's own only (tools/wine-fonts.conf), so pictures taken on
-# different machines compare.
+# different machines compare; with the button face of today's Windows.
 # Usage: tools/screenshots.sh   (needs mingw-w64, wine64 and wine32, xvfb, cmake, imagemagick)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,6 +21,12 @@ cmake --build "$build" --target e2e_tests -j2 >/dev/null
 "$root/tests/e2e/prepare.sh" "$prefix" "$disc" >/dev/null
 release() { mountpoint -q "$disc-ro" && umount "$disc-ro" 2>/dev/null || true; }
 trap release EXIT
+
+# The button face of today's Windows (240, 240, 240) for the pictures, so
+# they show the dialog as such a system draws it: one light grey throughout,
+# the check box's row included. The prefix is the pictures' own.
+"$root/tools/wine-run.sh" "$prefix" reg add 'HKCU\Control Panel\Colors' /v ButtonFace /t REG_SZ \
+    /d "240 240 240" /f >/dev/null 2>&1
 
 rm -rf "$shots"
 mkdir -p "$shots"

@@ -78,6 +78,7 @@ void BuildSetupCommand(char *setupPath, char *argumentLine) {
 
 int RunProgram(HWND owner, const char *file, const char *parameters, const char *directory) {
     Trace("ShellExecute: running \"%s\" ...\n", file);
+    RestoreDllSearchForStartedPrograms();
     HINSTANCE result = ShellExecuteA(owner, nullptr, file, parameters, directory, SW_SHOW);
     if (reinterpret_cast<INT_PTR>(result) > 32) {
         return 1;
@@ -149,5 +150,6 @@ void PerformAlternateAction(HINSTANCE instance, char *action) {
     if (root[0] == '\0') {
         return;
     }
+    RestoreDllSearchForStartedPrograms();
     ShellExecuteA(nullptr, action, root, nullptr, "", SW_SHOWNORMAL);
 }

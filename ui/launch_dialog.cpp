@@ -119,6 +119,16 @@ INT_PTR CALLBACK LaunchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             return PaintBackground(reinterpret_cast<HDC>(wParam));
         }
         return 0;
+    case WM_CTLCOLORSTATIC:
+        // The check box paints its own background in the system's button
+        // colour unless told otherwise; on a system whose button face is not
+        // this light grey the dialog would be two-tone. Its text is drawn
+        // over the brush, without a box of its own.
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_SHOW_NEXT_TIME)) {
+            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+            return PaintBackground(reinterpret_cast<HDC>(wParam));
+        }
+        return 0;
     case WM_DESTROY:
         ReleaseLaunchDialog();
         return 0;

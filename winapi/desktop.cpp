@@ -36,6 +36,7 @@ struct WindowData {
     INT_PTR result = 0;
     DLGPROC proc = nullptr;
     std::vector<UINT> messages;
+    std::vector<standin::DialogRecord::ColorQuery> colorQueries;
 };
 
 std::map<ULONG_PTR, WindowData> windows;
@@ -217,6 +218,26 @@ void PerformAction(HWND dialog, const standin::UserAction &action) {
     }
 }
 
+// Each visible button of the dialog asks its parent for its colours as it
+// paints: check boxes and radio buttons the way static text does, push
+// buttons with their own message.
+void AskButtonColors(HWND dialog, HDC dc) {
+    std::vector<std::pair<HWND, WindowData>> buttons;
+    for (auto &[handle, control] : windows) {
+        if (control.parent == dialog && control.visible && control.className == "Button") {
+            buttons.emplace_back(reinterpret_cast<HWND>(handle), control);
+        }
+    }
+    for (const auto &[control, data] : buttons) {
+        DWORD kind = data.style & 0x0F;
+        // Push buttons (plain, default) and owner-drawn ones ask as buttons.
+        UINT message = kind <= 1 || kind == 0x0B ? WM_CTLCOLORBTN : WM_CTLCOLORSTATIC;
+        LRESULT answer = Deliver(dialog, message, reinterpret_cast<WPARAM>(dc),
+                                 reinterpret_cast<LPARAM>(control));
+        Find(dialog)->colorQueries.push_back({message, data.id, answer});
+    }
+}
+
 standin::DialogRecord Record(HWND dialog) {
     const WindowData &window = *Find(dialog);
     standin::DialogRecord record;
@@ -227,6 +248,7 @@ standin::DialogRecord Record(HWND dialog) {
     record.result = window.result;
     record.endedByEndDialog = window.ended;
     record.messages = window.messages;
+    record.colorQueries = window.colorQueries;
     for (auto &[handle, control] : windows) {
         if (control.parent != dialog) {
             continue;
@@ -603,9 +625,11 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc
     if (!window->ended) {
         // A visible dialog has its background erased and is painted.
         HDC dc = reinterpret_cast<HDC>(handle);
-        Deliver(handle, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                reinterpret_cast<LPARAM>(handle));
+        LRESULT answer = Deliver(handle, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
+                                 reinterpret_cast<LPARAM>(handle));
+        Find(handle)->colorQueries.push_back({WM_CTLCOLORDLG, 0, answer});
         Deliver(handle, WM_PAINT, 0, 0);
+        AskButtonColors(handle, dc);
     }
     while (!Find(handle)->ended) {
         if (script.empty()) {

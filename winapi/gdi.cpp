@@ -2,8 +2,9 @@
 // into through the device context that BeginPaint gives and read back by
 // tests pixel by pixel. Palettes, brushes and the device-context settings are
 // recorded. SetDIBitsToDevice decodes the uncompressed DIB formats into the
-// picture the way the display driver would, clipped to the picture, and never
-// reads outside the scan lines and colour table the caller describes.
+// picture the way the display driver would, and the run-length ones (8 and 4
+// bits) from their stored stream, clipped to the picture, and never reads
+// outside the scan lines, stream and colour table the caller describes.
 #include <windows.h>
 
 #include <standin.h>
@@ -26,6 +27,7 @@ struct DeviceContext {
     HPALETTE palette = nullptr;
     int stretchMode = 1; // BLACKONWHITE
     COLORREF background = RGB(255, 255, 255);
+    int backgroundMode = OPAQUE;
 };
 
 const COLORREF CanvasColor = RGB(255, 255, 255);
@@ -44,6 +46,7 @@ ULONG_PTR handleCounter = 0x1000;
 standin::GdiCounts counts;
 std::vector<COLORREF> brushColors;
 std::vector<COLORREF> backgroundColors;
+std::vector<int> backgroundModes;
 std::vector<int> stretchModes;
 std::vector<std::vector<PALETTEENTRY>> createdPalettes;
 std::vector<standin::PaletteSelection> selections;
@@ -90,6 +93,8 @@ struct DibFormat {
     int tableEntries = 0;
     int entrySize = 4;
     DWORD masks[3] = {0, 0, 0};
+    DWORD compression = BI_RGB;
+    DWORD streamLength = 0; // run-length pictures: the stored image size
 };
 
 bool ReadFormat(const BITMAPINFO *info, DibFormat *format) {
@@ -125,7 +130,17 @@ bool ReadFormat(const BITMAPINFO *info, DibFormat *format) {
     case 1:
     case 4:
     case 8: {
-        if (compression != BI_RGB) {
+        bool runLength = (compression == BI_RLE8 && format->bitCount == 8) ||
+                         (compression == BI_RLE4 && format->bitCount == 4);
+        if (runLength) {
+            // The encoding has no top-down form, and its length is the
+            // stored image size.
+            if (format->topDown || size < 24) {
+                return false;
+            }
+            format->compression = compression;
+            format->streamLength = Dword(header + 20);
+        } else if (compression != BI_RGB) {
             return false;
         }
         int full = 1 << format->bitCount;
@@ -164,6 +179,15 @@ bool ReadFormat(const BITMAPINFO *info, DibFormat *format) {
     }
 }
 
+// A colour-table entry; an index past the table paints black.
+COLORREF TableColor(const DibFormat &format, int index) {
+    if (index >= format.tableEntries) {
+        return RGB(0, 0, 0);
+    }
+    const BYTE *entry = format.table + index * format.entrySize;
+    return RGB(entry[2], entry[1], entry[0]);
+}
+
 COLORREF Pixel(const DibFormat &format, const BYTE *row, long long column) {
     switch (format.bitCount) {
     case 1:
@@ -172,11 +196,7 @@ COLORREF Pixel(const DibFormat &format, const BYTE *row, long long column) {
         long long bit = column * format.bitCount;
         int shift = 8 - format.bitCount - static_cast<int>(bit % 8);
         int index = (row[bit / 8] >> shift) & ((1 << format.bitCount) - 1);
-        if (index >= format.tableEntries) {
-            return RGB(0, 0, 0);
-        }
-        const BYTE *entry = format.table + index * format.entrySize;
-        return RGB(entry[2], entry[1], entry[0]);
+        return TableColor(format, index);
     }
     case 24: {
         const BYTE *p = row + column * 3;
@@ -193,6 +213,112 @@ COLORREF Pixel(const DibFormat &format, const BYTE *row, long long column) {
                    Channel(value, format.masks[2]));
     }
     }
+}
+
+// Decodes a run-length stream of streamLength bytes and hands each pixel it
+// sets to put(column, row, index), rows counted from the bottom. Pixels past
+// the end of a line are dropped, rows past the top end the picture, and
+// pixels the stream skips (by a delta or an early end of line) are never
+// handed over, so the device keeps what it showed there. Nothing past the
+// stream is read: a code cut short by its end ends the picture. Gives the
+// length of the stream up to and including its last end of line, delta or
+// end of picture.
+template <typename Put>
+DWORD DecodeRunLength(const DibFormat &format, const BYTE *stream, DWORD streamLength, Put put) {
+    const int depth = format.bitCount;
+    long long x = 0;
+    long long row = 0;
+    DWORD closed = 0;
+    auto set = [&](int index) {
+        if (x < format.width) {
+            put(x, row, index);
+        }
+        x++;
+    };
+    for (DWORD i = 0; streamLength >= 2 && i <= streamLength - 2;) {
+        BYTE count = stream[i];
+        BYTE value = stream[i + 1];
+        i += 2;
+        if (count != 0) {
+            // An encoded run: one index, or two alternating for 4 bits.
+            for (int k = 0; k < count; k++) {
+                set(depth == 8 ? value : (k % 2 == 0 ? value >> 4 : value & 0x0F));
+            }
+            continue;
+        }
+        if (value <= 2) {
+            closed = i;
+        }
+        if (value == 0) { // end of line
+            x = 0;
+            if (++row >= format.rows) {
+                return closed;
+            }
+        } else if (value == 1) { // end of picture
+            return closed;
+        } else if (value == 2) { // delta: right and up
+            if (streamLength - i < 2) {
+                return closed;
+            }
+            x += stream[i];
+            row += stream[i + 1];
+            i += 2;
+            if (row >= format.rows) {
+                return closed;
+            }
+        } else { // an absolute run of `value` pixels, padded to a 16-bit boundary
+            DWORD bytes = (static_cast<DWORD>(value) * depth + 7) / 8;
+            if (bytes > streamLength - i) {
+                return closed;
+            }
+            for (int k = 0; k < value; k++) {
+                BYTE packed = stream[i + (depth == 8 ? k : k / 2)];
+                set(depth == 8 ? packed : (k % 2 == 0 ? packed >> 4 : packed & 0x0F));
+            }
+            bytes = (bytes + 1) & ~1u;
+            if (bytes > streamLength - i) {
+                return closed;
+            }
+            i += bytes;
+        }
+    }
+    return closed;
+}
+
+} // namespace
+
+namespace {
+
+// Draws a run-length picture: the pixels its stream sets that lie in the band
+// of scan lines and the source rectangle given, each where an uncompressed
+// picture's pixel would land. Gives the number of scan lines in the band.
+int DrawRunLength(Canvas &canvas, const DibFormat &format, int x, int y, DWORD width, DWORD height,
+                  int sourceX, int sourceY, UINT startScan, UINT scanLines, const BYTE *stream) {
+    long long firstRow = std::max<long long>({0, sourceY, static_cast<long long>(startScan)});
+    long long endRow =
+        std::min<long long>({static_cast<long long>(sourceY) + height,
+                             static_cast<long long>(startScan) + scanLines, format.rows});
+    long long firstColumn = std::max<long long>(0, sourceX);
+    long long endColumn =
+        std::min<long long>(static_cast<long long>(sourceX) + width, format.width);
+    // The device shows a line's pixels once a code closes them (an end of
+    // line, a delta or the end of the picture); those the stream leaves
+    // pending when it runs out, or when an absolute run overruns it, are not
+    // shown. So the stream is drawn only up to its last closing code.
+    DWORD shown =
+        DecodeRunLength(format, stream, format.streamLength, [](long long, long long, int) {});
+    DecodeRunLength(format, stream, shown, [&](long long column, long long row, int index) {
+        if (row < firstRow || row >= endRow || column < firstColumn || column >= endColumn) {
+            return;
+        }
+        long long destY = y + (static_cast<long long>(sourceY) + height - 1 - row);
+        long long destX = x + (column - sourceX);
+        if (destX < 0 || destY < 0 || destX >= canvas.width || destY >= canvas.height) {
+            return;
+        }
+        canvas.pixels[destY * canvas.width + destX] = TableColor(format, index);
+    });
+    return static_cast<int>(std::max<long long>(0, endRow - firstRow));
 }
 
 } // namespace
@@ -325,6 +451,13 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sourc
         return 0;
     }
     Canvas &canvas = canvases[context->window];
+    if (format.compression != BI_RGB) {
+        int lines = DrawRunLength(canvas, format, x, y, width, height, sourceX, sourceY, startScan,
+                                  scanLines, static_cast<const BYTE *>(bits));
+        draw.linesDrawn = lines;
+        dibDraws.push_back(draw);
+        return lines;
+    }
     long long stride = (format.width * format.bitCount + 31) / 32 * 4;
     // Source rows, counted from the DIB's origin (its bottom row, or its top
     // row for one stored top row first), that are in the band given and in
@@ -379,6 +512,22 @@ COLORREF SetBkColor(HDC dc, COLORREF color) {
     return previous;
 }
 
+int SetBkMode(HDC dc, int mode) {
+    if (mode != TRANSPARENT && mode != OPAQUE) {
+        return 0;
+    }
+    backgroundModes.push_back(mode);
+    DeviceContext *context = FindContext(dc);
+    if (context == nullptr) {
+        // Like the colour, a mode set during a colour query lands on a device
+        // context this stand-in did not make; every context starts opaque.
+        return OPAQUE;
+    }
+    int previous = context->backgroundMode;
+    context->backgroundMode = mode;
+    return previous;
+}
+
 BOOL DeleteObject(HGDIOBJ object) {
     if (object == DefaultPalette) {
         return TRUE;
@@ -426,6 +575,9 @@ std::vector<COLORREF> CreatedBrushColors() {
 std::vector<COLORREF> BackgroundColorsSet() {
     return backgroundColors;
 }
+std::vector<int> BackgroundModesSet() {
+    return backgroundModes;
+}
 std::vector<int> StretchModesSet() {
     return stretchModes;
 }
@@ -456,6 +608,7 @@ void ResetGdi() {
     counts = GdiCounts{};
     brushColors.clear();
     backgroundColors.clear();
+    backgroundModes.clear();
     stretchModes.clear();
     createdPalettes.clear();
     selections.clear();

@@ -11,6 +11,9 @@ unsigned ansiCodePage = 1252;
 LANGID userLanguage = 0x0409;
 UINT errorMode = 0;
 thread_local DWORD lastError = 0;
+bool dllDirectorySet = false;
+std::string dllDirectory;
+int dllDirectoryCalls = 0;
 // The launcher's module handle: the value a 32-bit program is usually loaded at.
 HINSTANCE const launcherModule = reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(0x400000));
 } // namespace
@@ -33,6 +36,15 @@ HINSTANCE LauncherModule() {
 }
 UINT ErrorMode() {
     return errorMode;
+}
+bool DllDirectorySet() {
+    return dllDirectorySet;
+}
+std::string DllDirectory() {
+    return dllDirectory;
+}
+int DllDirectoryCalls() {
+    return dllDirectoryCalls;
 }
 
 void Reset() {
@@ -76,6 +88,9 @@ void ResetProcess() {
     userLanguage = 0x0409;
     errorMode = 0;
     lastError = 0;
+    dllDirectorySet = false;
+    dllDirectory.clear();
+    dllDirectoryCalls = 0;
 }
 } // namespace detail
 } // namespace standin
@@ -113,6 +128,27 @@ DWORD GetModuleFileNameA(HMODULE, LPSTR filename, DWORD size) {
 
 HMODULE GetModuleHandleA(LPCSTR name) {
     return name == nullptr ? launcherModule : nullptr;
+}
+
+BOOL WINAPI SetDllDirectoryA(LPCSTR directory) {
+    dllDirectoryCalls++;
+    dllDirectorySet = directory != nullptr;
+    dllDirectory = directory != nullptr ? directory : "";
+    return TRUE;
+}
+
+// As on Windows: the length, and the text when it fits; "" set and no
+// directory set both read as an empty text of length 0.
+DWORD GetDllDirectoryA(DWORD size, LPSTR buffer) {
+    DWORD length = static_cast<DWORD>(dllDirectory.size());
+    if (size > length) {
+        std::memcpy(buffer, dllDirectory.c_str(), length + 1);
+        return length;
+    }
+    if (size > 0) {
+        buffer[0] = '\0';
+    }
+    return length + 1;
 }
 
 LPSTR GetCommandLineA(void) {

@@ -35,6 +35,7 @@ HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
     request.hasDirectory = directory != nullptr;
     request.directory = directory != nullptr ? directory : "";
     request.show = show;
+    request.dllDirectorySet = standin::DllDirectorySet();
     requests.push_back(request);
     using standin::detail::Text;
     if (standin::detail::Recording()) {

@@ -91,6 +91,8 @@ TEST_P(DialogAction, StoresTheBoxThenStartsWhatTheButtonNames) {
         ProbeStart start = ExpectOneStart();
         EXPECT_EQ(start.commandLine, kProductCommandLine);
         EXPECT_EQ(start.directory, "D:\\PRODUCT");
+        // The launcher's own narrowing of the DLL search does not reach it.
+        EXPECT_EQ(start.dllDirectory, "");
         break;
     }
     case Started::Setup: {
@@ -98,6 +100,7 @@ TEST_P(DialogAction, StoresTheBoxThenStartsWhatTheButtonNames) {
         EXPECT_EQ(start.commandLine, kSetupCommandLine);
         // No directory is given for setup: it inherits the launcher's.
         EXPECT_EQ(start.directory, "C:\\");
+        EXPECT_EQ(start.dllDirectory, "");
         break;
     }
     }

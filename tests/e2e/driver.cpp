@@ -461,11 +461,16 @@ std::vector<ProbeStart> ReadProbeLog() {
     size_t begin = 0;
     for (size_t end; (end = content.find("\r\n", begin)) != std::string::npos; begin = end + 2) {
         std::string line = content.substr(begin, end - begin);
-        size_t tab = line.rfind('\t');
+        size_t lastTab = line.rfind('\t');
+        if (lastTab == std::string::npos || lastTab == 0) {
+            continue;
+        }
+        size_t tab = line.rfind('\t', lastTab - 1);
         if (tab == std::string::npos) {
             continue;
         }
-        starts.push_back({line.substr(0, tab), line.substr(tab + 1)});
+        starts.push_back({line.substr(0, tab), line.substr(tab + 1, lastTab - tab - 1),
+                          line.substr(lastTab + 1)});
     }
     return starts;
 }

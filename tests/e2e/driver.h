@@ -119,6 +119,7 @@ void DismissMessageBox(HWND box);
 struct ProbeStart {
     std::string commandLine;
     std::string directory;
+    std::string dllDirectory; // GetDllDirectoryA in the started program
 };
 std::string ProbeLog();
 void ResetProbeLog();

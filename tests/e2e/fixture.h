@@ -109,7 +109,8 @@ protected:
         EXPECT_TRUE(WaitForProbesToEnd(kAppearMs));
         starts = ReadProbeLog();
         EXPECT_EQ(starts.size(), 1u);
-        return starts.empty() ? ProbeStart{"<nothing started>", ""} : starts[0];
+        return starts.empty() ? ProbeStart{"<nothing started>", "", "<nothing started>"}
+                              : starts[0];
     }
 
     Launcher launcher_;

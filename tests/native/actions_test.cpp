@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "runtime/process.h"
 #include "scenario.h"
 #include "settings/settings.h"
 #include "ui/ui.h"
@@ -269,6 +270,47 @@ TEST(PerformAlternateAction, OpensOrExploresTheLaunchRoot) {
         EXPECT_EQ(requests[0].directory, "") << c.label;
         EXPECT_EQ(requests[0].show, SW_SHOWNORMAL) << c.label;
         EXPECT_TRUE(standin::MessageBoxes().empty()) << c.label;
+    }
+}
+
+// Start-up narrows the DLL search with SetDllDirectoryA("") only where the
+// process-local way is missing. That setting is inherited by started
+// programs, so both ways of starting something put the default back first,
+// once; with the process-local way nothing is touched.
+TEST(DllSearch, EveryStartIsAskedForWithTheDefaultSearchBack) {
+    struct {
+        const char *label;
+        bool narrowedInheritably;
+        bool alternate; // PerformAlternateAction rather than RunProgram
+    } cases[] = {
+        {"run, narrowed with SetDllDirectoryA", true, false},
+        {"alternate action, narrowed with SetDllDirectoryA", true, true},
+        {"run, narrowed process-locally", false, false},
+        {"alternate action, narrowed process-locally", false, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        Scenario machine;
+        DllDirectoryToRestore = nullptr;
+        if (c.narrowedInheritably) {
+            SetDllDirectoryA("");
+            DllDirectoryToRestore = SetDllDirectoryA;
+        }
+        int callsBefore = standin::DllDirectoryCalls();
+        char action[] = "open";
+        for (int start = 0; start < 2; start++) {
+            if (c.alternate) {
+                PerformAlternateAction(standin::LauncherModule(), action);
+            } else {
+                RunProgram(nullptr, "E:\\X.EXE", nullptr, "E:\\");
+            }
+        }
+        auto requests = standin::ShellRequests();
+        ASSERT_EQ(requests.size(), 2u);
+        EXPECT_FALSE(requests[0].dllDirectorySet);
+        EXPECT_FALSE(requests[1].dllDirectorySet);
+        EXPECT_EQ(standin::DllDirectoryCalls() - callsBefore, c.narrowedInheritably ? 1 : 0);
+        EXPECT_EQ(DllDirectoryToRestore, nullptr);
     }
 }
 

@@ -5,6 +5,8 @@
 #include "bmp_builder.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 #include <standin.h>
 
 #include <cstdlib>
@@ -248,7 +250,7 @@ TEST_F(BitmapTest, LoadAcceptsOrRefusesAndAlwaysClosesTheFile) {
              return f;
          },
          false},
-        {"run-length compression",
+        {"run-length compression without a stored image size",
          [] {
              Bytes f = Sound();
              f[14 + 16] = 1;
@@ -600,10 +602,72 @@ TEST(BitmapCorpus, WritesSeedPictures) {
     Picture topDown = Make(40, 8);
     topDown.height = -5;
     pictures.push_back(topDown);
+    // Run-length pictures: runs, end of line and end of picture from the
+    // encoder; a delta and absolute runs written out.
+    pictures.push_back(Make(40, 8, 0, BI_RLE8));
+    pictures.push_back(Make(40, 4, 0, BI_RLE4));
+    Picture rle8 = Make(40, 8, 0, BI_RLE8);
+    rle8.stream = {2, 1, 0, 2, 1, 1, 0, 3, 5, 6, 7, 0, 0, 0, 0, 4, 1, 2, 3, 4, 0, 1};
+    pictures.push_back(rle8);
+    Picture rle4 = Make(40, 4, 0, BI_RLE4);
+    rle4.stream = {3, 0x12, 0, 2, 1, 1, 0, 5, 0x12, 0x34, 0x50, 0, 0, 0, 0, 1};
+    pictures.push_back(rle4);
     int n = 0;
     for (const Picture &p : pictures) {
         bmptest::Write(std::string(directory) + "/seed" + std::to_string(n++) + ".bmp",
                        bmptest::File(p));
+    }
+}
+
+// Run-length pictures load when their stored image size names a stream that
+// lies inside the block after the colour table; the rows they would take
+// uncompressed do not matter.
+TEST_F(BitmapTest, RunLengthPicturesLoadWhenTheirStreamLiesInTheBlock) {
+    const std::vector<std::uint8_t> stream = {2, 1, 0, 0, 3, 2, 0, 1};
+    struct Case {
+        const char *label;
+        std::uint32_t header;
+        std::uint16_t bits;
+        std::uint32_t compression;
+        std::int32_t height;
+        std::optional<std::uint32_t> imageSize; // unset: the stream's length
+        int extraBytes;                         // after the stream
+        bool loads;
+    } cases[] = {
+        {"8 bits", 40, 8, BI_RLE8, 2, {}, 0, true},
+        {"4 bits", 40, 4, BI_RLE4, 2, {}, 0, true},
+        {"8 bits, 124-byte header", 124, 8, BI_RLE8, 2, {}, 0, true},
+        {"bytes after the stream", 40, 8, BI_RLE8, 2, {}, 5, true},
+        {"image size short of the stream", 40, 8, BI_RLE8, 2, 4u, 0, true},
+        {"image size to the block's end", 40, 8, BI_RLE8, 2, 11u, 3, true},
+        {"image size one past the block's end", 40, 8, BI_RLE8, 2, 9u, 0, false},
+        {"image size 4 GB", 40, 8, BI_RLE8, 2, 0xFFFFFFFFu, 0, false},
+        {"image size 0", 40, 8, BI_RLE8, 2, 0u, 0, false},
+        {"RLE8 on 4 bits", 40, 4, BI_RLE8, 2, {}, 0, false},
+        {"RLE4 on 8 bits", 40, 8, BI_RLE4, 2, {}, 0, false},
+        {"RLE8 on 24 bits", 40, 24, BI_RLE8, 2, {}, 0, false},
+        {"stored top row first", 40, 8, BI_RLE8, -2, {}, 0, false},
+        {"64-byte header", 64, 8, BI_RLE8, 2, {}, 0, false},
+        {"a picture far larger than its stream", 40, 8, BI_RLE8, 30000, {}, 0, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        standin::Reset();
+        standin::MapDrive('D', root_);
+        Picture p = WithHeader(c.header, c.bits);
+        p.compression = c.compression;
+        p.height = c.height;
+        p.width = 3000;
+        p.stream = stream;
+        p.stream.insert(p.stream.end(), static_cast<std::size_t>(c.extraBytes), 0xEE);
+        p.imageSize = c.imageSize.has_value()
+                          ? c.imageSize
+                          : std::optional<std::uint32_t>(static_cast<std::uint32_t>(stream.size()));
+        BYTE *block = Load(bmptest::File(p));
+        EXPECT_EQ(block != nullptr, c.loads);
+        EXPECT_EQ(standin::OpenFileCount(), 0);
+        EXPECT_EQ(standin::LiveGlobalBlocks(), c.loads ? 1 : 0);
+        FreeBitmapBlock(block);
     }
 }
 

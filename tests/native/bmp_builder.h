@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ struct Picture {
     std::function<std::uint32_t(int x, int y)> pixel = [](int x, int y) {
         return static_cast<std::uint32_t>(x + y);
     };
+    // Run-length pictures (BI_RLE8, BI_RLE4): the stream stored in place of
+    // the pixel rows; when empty, the pixels above encoded as runs. The
+    // stored image size is the stream's length unless given.
+    std::vector<std::uint8_t> stream;
+    std::optional<std::uint32_t> imageSize;
 };
 
 // A picture of the given header size and bit count, everything else as usual.
@@ -64,6 +70,34 @@ inline std::size_t TableEntries(const Picture &p) {
 
 inline std::size_t Stride(const Picture &p) {
     return (static_cast<std::size_t>(p.width) * p.bitCount + 31) / 32 * 4;
+}
+
+// The pixels as a run-length stream: each row, bottom first, as runs of one
+// index (at most 255 pixels), an end of line after each row and an end of
+// picture at the close.
+inline std::vector<std::uint8_t> EncodeRunLength(const Picture &p) {
+    std::vector<std::uint8_t> out;
+    int rows = p.height < 0 ? -p.height : p.height;
+    for (int y = rows - 1; y >= 0; y--) {
+        for (int x = 0; x < p.width;) {
+            std::uint32_t v = p.pixel(x, y);
+            int run = 1;
+            while (x + run < p.width && run < 255 && p.pixel(x + run, y) == v) {
+                run++;
+            }
+            out.push_back(static_cast<std::uint8_t>(run));
+            out.push_back(static_cast<std::uint8_t>(p.bitCount == 4 ? (v & 15) * 0x11 : v));
+            x += run;
+        }
+        out.push_back(0);
+        out.push_back(0);
+    }
+    out.back() = 1; // the last end of line becomes the end of the picture
+    return out;
+}
+
+inline bool RunLength(const Picture &p) {
+    return p.compression == BI_RLE8 || p.compression == BI_RLE4;
 }
 
 // The packed DIB: header, masks, colour table and pixel rows.
@@ -105,6 +139,14 @@ inline std::vector<std::uint8_t> Dib(const Picture &p) {
         if (!core) {
             out.push_back(0);
         }
+    }
+    if (RunLength(p)) {
+        std::vector<std::uint8_t> stream = p.stream.empty() ? EncodeRunLength(p) : p.stream;
+        if (p.headerSize >= 24) {
+            Put32(out, 20, p.imageSize.value_or(static_cast<std::uint32_t>(stream.size())));
+        }
+        out.insert(out.end(), stream.begin(), stream.end());
+        return out;
     }
     std::size_t stride = Stride(p);
     int rows = p.height < 0 ? -p.height : p.height;

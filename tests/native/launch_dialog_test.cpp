@@ -292,4 +292,43 @@ TEST(LaunchDialog, BackgroundBrushIsLightGreyAndReleasedOnce) {
     EXPECT_EQ(messages.back(), static_cast<UINT>(WM_DESTROY));
 }
 
+// One light grey: the check box's colour query gets the dialog's own brush and
+// a transparent text background; the push buttons keep the system's colours.
+// Without the box (not installed) only the dialog itself is asked.
+TEST(LaunchDialog, TheCheckBoxIsPaintedWithTheDialogsBrush) {
+    for (bool installed : {true, false}) {
+        SCOPED_TRACE(installed ? "installed" : "not installed");
+        Scenario machine;
+        machine.Settings(ExampleSettings);
+        if (installed) {
+            InstallExampleProduct(machine);
+        } else {
+            standin::CreateKey(ExampleProductKey);
+        }
+        standin::ScriptDialog({{Press::Button, 2}});
+        machine.Run("/s");
+        auto queries = standin::Dialogs().at(0).colorQueries;
+        ASSERT_FALSE(queries.empty());
+        ASSERT_EQ(queries[0].message, static_cast<UINT>(WM_CTLCOLORDLG));
+        INT_PTR brush = queries[0].answer;
+        EXPECT_NE(brush, 0);
+        int boxQueries = 0;
+        for (const auto &q : queries) {
+            if (q.message == WM_CTLCOLORSTATIC) {
+                boxQueries++;
+                EXPECT_EQ(q.controlId, 1000);
+                EXPECT_EQ(q.answer, brush);
+            } else if (q.message == WM_CTLCOLORBTN) {
+                EXPECT_EQ(q.answer, 0) << "push button " << q.controlId;
+            }
+        }
+        EXPECT_EQ(boxQueries, installed ? 1 : 0);
+        for (COLORREF c : standin::BackgroundColorsSet()) {
+            EXPECT_EQ(c, RGB(0xC0, 0xC0, 0xC0));
+        }
+        EXPECT_EQ(standin::BackgroundModesSet(),
+                  installed ? std::vector<int>{TRANSPARENT} : std::vector<int>{});
+    }
+}
+
 } // namespace

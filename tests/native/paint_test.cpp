@@ -5,6 +5,7 @@
 #include "bmp_builder.h"
 #include "launcher/launcher.h"
 #include "resources/resource.h"
+#include "rle_cases.h"
 
 #include <gtest/gtest.h>
 #include <standin.h>
@@ -392,6 +393,39 @@ TEST_F(PaintTest, PictureBeyond32767PixelsIsLeftOutOfThePaint) {
         EXPECT_EQ(gdi.dibDraws, 0);
         EXPECT_EQ(gdi.paintsEnded, 1);
         EXPECT_EQ(gdi.palettes, 0);
+        FreeBitmapBlock(block);
+    }
+}
+
+// A run-length picture as the device draws it: the stand-in's decoding held
+// to the table that the real SetDIBitsToDevice is held to under Wine, and
+// nothing drawn around the picture.
+TEST_F(PaintTest, RunLengthPicturesAreDecodedAsTheDeviceDoes) {
+    for (const rletest::RleCase &c : rletest::Cases()) {
+        SCOPED_TRACE(c.label);
+        Picture p =
+            Make(40, static_cast<std::uint16_t>(c.depth), 0, c.depth == 8 ? BI_RLE8 : BI_RLE4);
+        p.width = c.width;
+        p.height = c.height;
+        for (int i = 0; i < 16; i++) {
+            p.table.push_back(rletest::IndexColor(i));
+        }
+        p.stream = c.stream;
+        BYTE *block = LoadPicture(p);
+        ASSERT_NE(block, nullptr);
+        HWND dialog = PaintInDialog(block, 6, 7);
+        for (int y = -1; y <= c.height; y++) {
+            for (int x = -1; x <= c.width; x++) {
+                char want = '.';
+                if (x >= 0 && y >= 0 && x < c.width && y < c.height) {
+                    want = c.rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
+                }
+                COLORREF expected =
+                    want == '.' ? White
+                                : rletest::IndexColor(std::stoi(std::string(1, want), nullptr, 16));
+                EXPECT_EQ(standin::PixelAt(dialog, 6 + x, 7 + y), expected) << x << "," << y;
+            }
+        }
         FreeBitmapBlock(block);
     }
 }

@@ -9,17 +9,22 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "bitmap/bitmap.h"
 #include "launcher/launcher.h"
+#include "runtime/process.h"
 #include "tests/native/bmp_builder.h"
+#include "tests/native/rle_cases.h"
+#include "ui/ui.h"
 
 namespace {
 
 const int PlaceholderId = 1008;
+const int CheckBoxId = 1000;
 const int CloseId = 2;
 const COLORREF Background = RGB(0xC0, 0xC0, 0xC0);
 // The test pictures: odd sizes, so that rows carry padding.
@@ -50,6 +55,12 @@ struct Reading {
     COLORREF lastInside = 0; // the picture's bottom-right pixel
     COLORREF rightOfPicture = 0;
     COLORREF belowPicture = 0;
+    // The check box's row, where no text is (its client area's right end,
+    // top and middle), and the dialog's own background at its bottom left.
+    bool checkBoxVisible = false;
+    bool checkBoxPainted = false;
+    COLORREF checkBoxRow[2]{};
+    COLORREF dialogCorner = 0;
 };
 
 // A screenshot of the dialog, frame included, from the screen DC, written
@@ -131,9 +142,12 @@ protected:
 
     // Runs WinMain with "/s" while a driver thread waits for the dialog,
     // lets it paint, reads the colours and closes it, whatever happened.
+    // The launcher runs through WinMain unless the test names another way
+    // into the dialog.
     Reading ShowAndRead(const std::string &caption, const std::string &bitmapEntry,
                         COLORREF expectedTopLeft, const std::string &shotName,
-                        const std::string &extraSettings = "") {
+                        const std::string &extraSettings = "",
+                        const std::function<int()> &run = nullptr) {
         std::string content = "[Dialog Items]\r\ncaption=" + caption + "\r\n";
         if (!bitmapEntry.empty()) {
             content += "bitmap=" + bitmapEntry + "\r\n";
@@ -200,7 +214,35 @@ protected:
                 GetPixel(dc, origin.x + PictureWidth - 1, origin.y + PictureHeight - 1);
             reading.rightOfPicture = GetPixel(dc, origin.x + PictureWidth, origin.y);
             reading.belowPicture = GetPixel(dc, origin.x, origin.y + PictureHeight);
+            RECT client{};
+            GetClientRect(dialog, &client);
+            reading.dialogCorner = GetPixel(dc, 2, client.bottom - 3);
             ReleaseDC(dialog, dc);
+            HWND box = GetDlgItem(dialog, CheckBoxId);
+            reading.checkBoxVisible = box != nullptr && IsWindowVisible(box);
+            if (reading.checkBoxVisible) {
+                HDC boxDc = GetDC(box);
+                RECT boxRect{};
+                GetClientRect(box, &boxRect);
+                // The box paints after the dialog; its square at the left
+                // end shows once it has.
+                auto painted = [&] {
+                    for (int x = 0; x < 16 && x < boxRect.right; x++) {
+                        if (GetPixel(boxDc, x, boxRect.bottom / 2) != reading.dialogCorner) {
+                            return true;
+                        }
+                    }
+                    return false;
+                };
+                auto boxDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+                while (!painted() && std::chrono::steady_clock::now() < boxDeadline) {
+                    Sleep(20);
+                }
+                reading.checkBoxPainted = painted();
+                reading.checkBoxRow[0] = GetPixel(boxDc, boxRect.right - 2, 1);
+                reading.checkBoxRow[1] = GetPixel(boxDc, boxRect.right - 2, boxRect.bottom / 2);
+                ReleaseDC(box, boxDc);
+            }
             SaveScreenshot(dialog, shotPath);
             // Close the way the user does; should the click not end it, the
             // command itself is posted until the dialog is gone.
@@ -211,7 +253,8 @@ protected:
             }
         });
         std::string tail = "/s";
-        int result = WinMain(GetModuleHandleA(nullptr), nullptr, tail.data(), SW_SHOWNORMAL);
+        int result =
+            run ? run() : WinMain(GetModuleHandleA(nullptr), nullptr, tail.data(), SW_SHOWNORMAL);
         winMainDone = true;
         driver.join();
         EXPECT_EQ(result, 0);
@@ -240,6 +283,7 @@ struct PictureCase {
     bool topDown;
     const char *extraSettings; // picks another dialog template
     Colours colours;
+    DWORD compression = BI_RGB;
 };
 
 // A file in the layout the case asks for. Palette pictures keep the five
@@ -249,6 +293,7 @@ std::vector<std::uint8_t> MakeFile(const PictureCase &c) {
     p.width = PictureWidth;
     p.height = c.topDown ? -PictureHeight : PictureHeight;
     p.bitCount = static_cast<std::uint16_t>(c.bitCount);
+    p.compression = c.compression;
     const Colours colours = c.colours;
     if (c.bitCount == 24) {
         p.pixel = [colours](int x, int y) -> std::uint32_t {
@@ -304,6 +349,22 @@ TEST_F(WineSplash, PictureIsDrawnUnscaledAtThePlaceholderInItsOwnColours) {
          {{RGB(0x80, 0x10, 0x20), RGB(0x10, 0x80, 0x20), RGB(0x20, 0x10, 0x80),
            RGB(0x88, 0x88, 0x11)},
           RGB(0x44, 0x11, 0x66)}},
+        {"8-bit run-length encoded",
+         8,
+         false,
+         "",
+         {{RGB(0x61, 0x72, 0x83), RGB(0x94, 0xA5, 0xB6), RGB(0xC7, 0xD8, 0xE9),
+           RGB(0x0A, 0x1B, 0x2C)},
+          RGB(0x3D, 0x4E, 0x5F)},
+         BI_RLE8},
+        {"4-bit run-length encoded",
+         4,
+         false,
+         "",
+         {{RGB(0x16, 0x27, 0x38), RGB(0x49, 0x5A, 0x6B), RGB(0x7C, 0x8D, 0x9E),
+           RGB(0xAF, 0xB0, 0xC1)},
+          RGB(0xD2, 0xE3, 0xF4)},
+         BI_RLE4},
     };
     int index = 0;
     for (const PictureCase &c : cases) {
@@ -360,6 +421,100 @@ TEST_F(WineSplash, NoPictureLeavesTheBackground) {
             EXPECT_EQ(Hex(r.topLeft[i]), Hex(Background)) << "pixel " << i % 2 << "," << i / 2;
         }
         EXPECT_EQ(Hex(r.lastInside), Hex(Background));
+    }
+}
+
+// One light grey over the whole dialog even where the system's button face
+// is another colour (240, 240, 240 as on today's Windows): the check box's row
+// and the dialog's background read the same. The product is taken as
+// installed so the box is shown; its key does not exist, so nothing is stored.
+TEST_F(WineSplash, CheckBoxRowHasTheDialogsColourWhateverTheButtonFace) {
+    const int element = COLOR_BTNFACE;
+    const COLORREF previousFace = GetSysColor(COLOR_BTNFACE);
+    const COLORREF face = RGB(240, 240, 240);
+    ASSERT_TRUE(SetSysColors(1, &element, &face));
+    std::string caption = "Splash Test Check Box Row";
+    std::string settings = "[general info]\r\nCompany=Splash Test Nobody\r\n"
+                           "ProductTitle=No Such Product\r\nProductVersion=0.0\r\n"
+                           "registrykey=NOSUCH.EXE\r\n";
+    Reading r = ShowAndRead(caption, "", Background, "check-box-row-240", settings, [&] {
+        std::snprintf(LauncherDirectory, sizeof LauncherDirectory, "%s", directory.c_str());
+        std::snprintf(SettingsPath, sizeof SettingsPath, "%sautorun.ini", directory.c_str());
+        std::snprintf(DialogCaption, sizeof DialogCaption, "%s", caption.c_str());
+        std::snprintf(RegistryKeyName, sizeof RegistryKeyName, "NOSUCH.EXE");
+        ProductInstalled = 1;
+        int result = ShowLaunchDialog(nullptr);
+        ProductInstalled = 0;
+        return result == 0 ? 0 : -1;
+    });
+    SetSysColors(1, &element, &previousFace);
+    ASSERT_TRUE(r.found) << "no dialog";
+    ASSERT_TRUE(r.checkBoxVisible);
+    EXPECT_TRUE(r.checkBoxPainted);
+    EXPECT_EQ(Hex(r.dialogCorner), Hex(Background));
+    EXPECT_EQ(Hex(r.checkBoxRow[0]), Hex(Background)) << "top of the check box's row";
+    EXPECT_EQ(Hex(r.checkBoxRow[1]), Hex(Background)) << "middle of the check box's row";
+}
+
+// The real SetDIBitsToDevice against the run-length table that the
+// stand-in's painter is held to: each stream drawn onto a white 32-bit
+// surface two pixels in from its edges, every pixel read back.
+TEST(WineRunLength, RealDeviceDrawsTheStreamsAsTheTableSays) {
+    for (const rletest::RleCase &c : rletest::Cases()) {
+        SCOPED_TRACE(c.label);
+        const int margin = 2;
+        const int surfaceWidth = c.width + 2 * margin;
+        const int surfaceHeight = c.height + 2 * margin;
+        BITMAPINFO surfaceInfo{};
+        surfaceInfo.bmiHeader.biSize = sizeof surfaceInfo.bmiHeader;
+        surfaceInfo.bmiHeader.biWidth = surfaceWidth;
+        surfaceInfo.bmiHeader.biHeight = -surfaceHeight;
+        surfaceInfo.bmiHeader.biPlanes = 1;
+        surfaceInfo.bmiHeader.biBitCount = 32;
+        surfaceInfo.bmiHeader.biCompression = BI_RGB;
+        void *surfaceBits = nullptr;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP surface =
+            CreateDIBSection(dc, &surfaceInfo, DIB_RGB_COLORS, &surfaceBits, nullptr, 0);
+        ASSERT_NE(surface, nullptr);
+        HGDIOBJ old = SelectObject(dc, surface);
+        RECT all{0, 0, surfaceWidth, surfaceHeight};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+
+        bmptest::Picture p;
+        p.width = c.width;
+        p.height = c.height;
+        p.bitCount = static_cast<std::uint16_t>(c.depth);
+        p.compression = c.depth == 8 ? BI_RLE8 : BI_RLE4;
+        for (int i = 0; i < 16; i++) {
+            p.table.push_back(rletest::IndexColor(i));
+        }
+        p.stream = c.stream;
+        std::vector<std::uint8_t> dib = bmptest::Dib(p);
+        std::size_t bitsOffset = 40 + 4 * bmptest::TableEntries(p);
+        int lines = SetDIBitsToDevice(
+            dc, margin, margin, static_cast<DWORD>(c.width), static_cast<DWORD>(c.height), 0, 0, 0,
+            static_cast<UINT>(c.height), dib.data() + bitsOffset,
+            reinterpret_cast<const BITMAPINFO *>(dib.data()), DIB_RGB_COLORS);
+        GdiFlush();
+        EXPECT_EQ(lines, c.height);
+        for (int y = 0; y < surfaceHeight; y++) {
+            for (int x = 0; x < surfaceWidth; x++) {
+                int px = x - margin;
+                int py = y - margin;
+                char want = '.';
+                if (px >= 0 && py >= 0 && px < c.width && py < c.height) {
+                    want = c.rows[static_cast<std::size_t>(py)][static_cast<std::size_t>(px)];
+                }
+                COLORREF expected =
+                    want == '.' ? RGB(255, 255, 255)
+                                : rletest::IndexColor(std::stoi(std::string(1, want), nullptr, 16));
+                EXPECT_EQ(Hex(GetPixel(dc, x, y)), Hex(expected)) << px << "," << py;
+            }
+        }
+        SelectObject(dc, old);
+        DeleteObject(surface);
+        DeleteDC(dc);
     }
 }
 

@@ -27,6 +27,11 @@ void SetAnsiCodePage(unsigned codePage);            // 1252 (default) or 932 for
 void SetUserLanguage(LANGID language);
 HINSTANCE LauncherModule(); // the module whose resources are the launcher's
 UINT ErrorMode();           // the last mode set with SetErrorMode
+// The DLL directory SetDllDirectoryA set, and whether one is set at all (a
+// null argument puts the default back); how many times it was called.
+bool DllDirectorySet();
+std::string DllDirectory();
+int DllDirectoryCalls();
 
 // ---------------------------------------------------------------------------
 // Files and drives (files.cpp)
@@ -121,6 +126,15 @@ struct DialogRecord {
     INT_PTR result = 0;
     bool endedByEndDialog = false;
     std::vector<UINT> messages; // messages delivered to the dialog procedure
+    // The colour queries of the dialog's first paint: the dialog's own
+    // (WM_CTLCOLORDLG, control id 0), then each visible button's, which a
+    // check box asks as WM_CTLCOLORSTATIC and a push button as WM_CTLCOLORBTN.
+    struct ColorQuery {
+        UINT message = 0;
+        int controlId = 0;
+        INT_PTR answer = 0; // the brush, or 0 for the system's colour
+    };
+    std::vector<ColorQuery> colorQueries;
 };
 std::vector<DialogRecord> Dialogs();
 
@@ -147,6 +161,10 @@ struct ShellRequest {
     bool hasDirectory = false;
     std::string directory;
     int show = 0;
+    // Whether a DLL directory was set (SetDllDirectoryA with anything but
+    // null, "" included) when the start was asked for: the started program
+    // would inherit it.
+    bool dllDirectorySet = false;
 };
 void SetShellAnswer(INT_PTR answer); // > 32 accepts (the default, 42)
 std::vector<ShellRequest> ShellRequests();
@@ -172,6 +190,7 @@ struct GdiCounts {
 GdiCounts Gdi();
 std::vector<COLORREF> CreatedBrushColors();
 std::vector<COLORREF> BackgroundColorsSet();
+std::vector<int> BackgroundModesSet(); // SetBkMode, in order
 std::vector<int> StretchModesSet();
 // The entries of every palette created, oldest first (kept after deletion).
 std::vector<std::vector<PALETTEENTRY>> CreatedPalettes();

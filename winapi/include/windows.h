@@ -117,6 +117,8 @@ void SetLastError(DWORD code);
 UINT SetErrorMode(UINT mode);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR filename, DWORD size);
 HMODULE GetModuleHandleA(LPCSTR name);
+BOOL WINAPI SetDllDirectoryA(LPCSTR directory);
+DWORD GetDllDirectoryA(DWORD size, LPSTR buffer);
 LPSTR GetCommandLineA(void);
 LANGID GetUserDefaultLangID(void);
 BOOL IsDBCSLeadByte(BYTE character);
@@ -200,7 +202,9 @@ LSTATUS RegCloseKey(HKEY key);
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
+#define WM_CTLCOLORBTN 0x0135
 #define WM_CTLCOLORDLG 0x0136
+#define WM_CTLCOLORSTATIC 0x0138
 #define CTLCOLOR_DLG 4
 #define BM_CLICK 0x00F5
 #define DM_GETDEFID 0x0400
@@ -310,6 +314,8 @@ typedef struct tagBITMAPINFO {
     RGBQUAD bmiColors[1];
 } BITMAPINFO;
 #define BI_RGB 0
+#define BI_RLE8 1
+#define BI_RLE4 2
 #define BI_BITFIELDS 3
 #define DIB_RGB_COLORS 0
 #define COLORONCOLOR 3
@@ -325,4 +331,7 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sourc
                       UINT colorUse);
 HBRUSH CreateSolidBrush(COLORREF color);
 COLORREF SetBkColor(HDC dc, COLORREF color);
+#define TRANSPARENT 1
+#define OPAQUE 2
+int SetBkMode(HDC dc, int mode);
 BOOL DeleteObject(HGDIOBJ object);

@@ -1,8 +1,7 @@
 // Stands in for the installed program and the disc's setup program in the
 // end-to-end suite: it records how it was started (its whole command line and
-// its working directory) as one line of the log that the test names in
-// LAUNCHER_PROBE_LOG, then ends. Copies of it carry whatever file name a
-// scenario needs.
+// its working directory and the DLL directory it was handed) as one line of the log that the test
+// names in LAUNCHER_PROBE_LOG, then ends. Copies of it carry whatever file name a scenario needs.
 #include <windows.h>
 
 #include <cstdio>
@@ -19,10 +18,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (directoryLength == 0 || directoryLength >= sizeof directory) {
         directory[0] = '\0';
     }
-    // One line per start: the command line, a tab, the working directory.
+    // A DLL directory set in the program that started this one is inherited;
+    // none set reads as empty.
+    char dllDirectory[MAX_PATH];
+    DWORD dllLength = GetDllDirectoryA(sizeof dllDirectory, dllDirectory);
+    if (dllLength >= sizeof dllDirectory) {
+        std::snprintf(dllDirectory, sizeof dllDirectory, "<too long>");
+    } else if (dllLength == 0) {
+        dllDirectory[0] = '\0';
+    }
+    // One line per start: the command line, a tab, the working directory, a
+    // tab, the DLL directory.
     const char *commandLine = GetCommandLineA();
-    char line[2 * MAX_PATH + 1024];
-    int lineLength = std::snprintf(line, sizeof line, "%s\t%s\r\n", commandLine, directory);
+    char line[3 * MAX_PATH + 1024];
+    int lineLength =
+        std::snprintf(line, sizeof line, "%s\t%s\t%s\r\n", commandLine, directory, dllDirectory);
     if (lineLength < 0) {
         return 1;
     }
