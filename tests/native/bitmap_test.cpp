@@ -336,7 +336,7 @@ TEST_F(BitmapTest, LoadSaysWhyItRefused) {
         {"header size larger than the block", header(100000), BitmapHeaderBeyondBlock},
         {"2 bits per pixel", picture([](Picture &p) { p.bitCount = 2; }),
          BitmapUnsupportedBitCount},
-        {"run-length compressed (BI_RLE8)", picture([](Picture &p) { p.compression = 1; }),
+        {"JPEG inside (BI_JPEG)", picture([](Picture &p) { p.compression = 4; }),
          BitmapUnsupportedCompression},
         {"negative width",
          [] {
