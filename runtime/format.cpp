@@ -19,12 +19,13 @@ void Put(Output *out, char c) {
     ++out->length;
 }
 
-// Copies text, at most limit characters of it when limit is not negative.
+// Copies text, at most limit characters of it when limit is not negative;
+// nothing past those characters is read, as with a precision in printf.
 void PutText(Output *out, const char *text, int limit) {
     if (text == nullptr) {
         text = "(null)";
     }
-    for (int i = 0; text[i] != '\0' && (limit < 0 || i < limit); ++i) {
+    for (int i = 0; (limit < 0 || i < limit) && text[i] != '\0'; ++i) {
         Put(out, text[i]);
     }
 }

@@ -74,6 +74,15 @@ TEST(FormatText, LeavesOtherConversionsAsTheyStand) {
     }
 }
 
+TEST(FormatText, PrecisionReadsNoFurtherThanItsCount) {
+    // A precision names a piece of a longer text, which need not be
+    // terminated where the piece ends; the sanitizer build sees any read past it.
+    const char piece[4] = {'P', 'R', 'O', 'D'};
+    char buffer[16];
+    EXPECT_EQ(4, FormatText(buffer, sizeof buffer, "%.*s", 4, piece));
+    EXPECT_STREQ("PROD", buffer);
+}
+
 TEST(FormatText, NullTextReadsAsNull) {
     char buffer[16];
     EXPECT_EQ(8, FormatText(buffer, sizeof buffer, "[%s]", static_cast<const char *>(nullptr)));
