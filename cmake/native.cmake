@@ -47,3 +47,9 @@ file(GLOB AUTHORING_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/authoring/*.cp
 add_executable(autorun-tool ${AUTHORING_SOURCES})
 target_link_libraries(autorun-tool PRIVATE launcher_core winapi)
 target_compile_options(autorun-tool PRIVATE ${LAUNCHER_WARNINGS})
+
+# The Linux half of the profile differential test: the stand-in answers the
+# reads the real call answered under Wine (cmake/windows.cmake runs both).
+add_executable(profile_diff_compare tests/profile_diff/compare.cpp)
+target_link_libraries(profile_diff_compare PRIVATE winapi)
+target_compile_options(profile_diff_compare PRIVATE ${LAUNCHER_WARNINGS})
