@@ -236,7 +236,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         Fail("default not used", fallback);
     }
 
-    // The round trip.
+    // The round trip (a UTF-16 file is read but not rewritten).
+    if (file.compare(0, 2, "\xFF\xFE") == 0) {
+        if (WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), FileName)) {
+            Fail("UTF-16 file rewritten", section);
+        }
+        return 0;
+    }
     if (!Plain(section, false) || section.find(']') != std::string::npos || !Plain(key, false) ||
         !Plain(value, true)) {
         return 0;

@@ -507,6 +507,12 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR 
 
     Profile profile;
     LoadProfile(fileName, &profile);
+    if (IsUtf16(profile.content)) {
+        // Read, but not rewritten: the writer keeps bytes, and single bytes
+        // in a UTF-16 file would spoil it.
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     std::string content = profile.content;
     std::size_t header = FindSection(profile, sectionName);
 

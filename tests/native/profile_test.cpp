@@ -171,6 +171,11 @@ TEST_F(Profile, RefusedWritesLeaveTheFile) {
     EXPECT_FALSE(WritePrivateProfileStringA("a", "k", "2", "Q:\\x.ini")) << "unmapped drive";
     EXPECT_FALSE(WritePrivateProfileStringA(" ", "k", "2", "E:\\new.ini")) << "nameless section";
     EXPECT_EQ(Get("new.ini"), "<missing>");
+
+    const std::string wide("\xFF\xFE[\0a\0]\0\r\0\n\0k\0=\0\x31\0", 18);
+    Put("wide.ini", wide);
+    EXPECT_FALSE(WritePrivateProfileStringA("a", "k", "2", "E:\\wide.ini")) << "a UTF-16 file";
+    EXPECT_EQ(Get("wide.ini"), wide);
 }
 
 TEST_F(Profile, RewriteKeepsModeAndLeavesNoTemporaryFile) {

@@ -322,7 +322,7 @@ int main(int argc, char **argv) {
         agree += tally.agree;
     }
     std::printf("Profile reads: the stand-in against GetPrivateProfileStringA under Wine\n\n");
-    std::printf("%-46s %6s %9s %9s %9s\n", "differences by behaviour", "values", "key lists",
+    std::printf("%-58s %6s %9s %9s %9s\n", "differences by behaviour", "values", "key lists",
                 "sections", "total");
     for (int c = 0; c < ClassCount; ++c) {
         unsigned total = byClass[c][0] + byClass[c][1] + byClass[c][2];
@@ -330,7 +330,7 @@ int main(int argc, char **argv) {
             continue;
         }
         std::string label = std::string(Classes[c].name) + (Classes[c].wine ? " (Wine's own)" : "");
-        std::printf("%-46s %6u %9u %9u %9u\n", label.c_str(), byClass[c][0], byClass[c][1],
+        std::printf("%-58s %6u %9u %9u %9u\n", label.c_str(), byClass[c][0], byClass[c][1],
                     byClass[c][2], total);
     }
     std::printf("\nagreement: %.1f%% of %u reads (values %.1f%%, key lists %.1f%%, section lists "
