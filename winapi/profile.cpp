@@ -38,8 +38,8 @@ std::string Trim(const std::string &text, std::size_t begin, std::size_t end) {
     return text.substr(begin, end - begin);
 }
 
-// Names compare without regard to case for A to Z only: the platform's
-// profile reader leaves the code page's other letters as they are.
+// Names compare without regard to case for A to Z only; the code page's
+// other letters compare exactly.
 char UpperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -452,7 +452,8 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
         return CopyList(names, buffer, size);
     }
 
-    // A default in quotes loses them as a value does.
+    // The default stands in for a value, so quotes around it go as a
+    // value's would.
     std::string fallback = defaultValue != nullptr ? defaultValue : "";
 
     if (key == nullptr) {

@@ -34,8 +34,10 @@ struct ReadCase {
     DWORD size;
     DWORD count; // the result
     Bytes buffer;
-    // Wine's answer where it departs from the platform's documented one
-    // (its ANSI list reads leave the buffer's last byte unwritten).
+    // Wine's answer where it departs from the platform's: its ANSI list reads
+    // leave the buffer's last byte unwritten, it skips a UTF-8 mark, reads
+    // section "" from the lines before the first header, keeps one blank of
+    // an all-blank default and cuts a quoted value that just fits too short.
     bool wineDiffers = false;
     DWORD wineCount = 0;
     Bytes wineBuffer{};
