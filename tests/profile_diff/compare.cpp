@@ -120,6 +120,7 @@ Class Classify(const profilediff::FileModel &file, const Read &read,
     // whose text just fits the buffer.
     if (read.use != Use::Sections && wine.count + 1 == standin.count &&
         standin.count + 1 == read.size && wine.bytes.size() == standin.count &&
+        standin.bytes.find('\0') == standin.count &&
         standin.bytes.compare(0, wine.count, wine.bytes, 0, wine.count) == 0) {
         return QuotedJustFits;
     }

@@ -19,7 +19,9 @@ constexpr unsigned MaxSize = 300; // the largest buffer a read passes
 // one still there after the call was not written by it.
 constexpr unsigned char Fill = 0xCC;
 
-// splitmix64: the same numbers from every compiler and library.
+// splitmix64: the same numbers from every compiler and library. Each draw
+// is a statement of its own (or ordered by ?:, &&), never two operands of
+// one expression, whose order compilers may choose.
 class Random {
 public:
     explicit Random(std::uint64_t seed) : state_(seed) {}
@@ -252,7 +254,8 @@ inline std::string BodyLine(Random &random, SectionModel *section) {
         section->others.push_back(name);
         section->comment = true;
     } else if (kind < 84) {
-        line = (random.Percent(30) ? Pad(random) : std::string()) + "=" + Value(random);
+        line = random.Percent(30) ? Pad(random) : std::string();
+        line += "=" + Value(random);
         section->nameless = true;
         section->keys.push_back("");
     } else if (kind < 96) {
@@ -350,14 +353,16 @@ inline std::string Default(Random &random) {
         return Word(random, 10);
     }
     if (shape < 70) {
-        return Word(random, 8) + std::string(1 + random.Below(3), ' ');
+        std::string word = Word(random, 8);
+        return word + std::string(1 + random.Below(3), ' ');
     }
     if (shape < 76) {
         return std::string(1 + random.Below(3), ' ');
     }
     if (shape < 84) {
         char quote = random.Percent(70) ? '"' : '\'';
-        return quote + Word(random, 8) + quote + (random.Percent(30) ? " " : "");
+        std::string word = quote + Word(random, 8) + quote;
+        return word + (random.Percent(30) ? " " : "");
     }
     if (shape < 90) {
         return "\"" + Word(random, 6);
@@ -401,7 +406,8 @@ inline std::size_t ListLength(const std::vector<std::string> &names) {
 inline std::string Asked(Random &random, const std::string &name) {
     std::string asked = CaseChanged(random, name);
     if (random.Percent(12)) {
-        asked = (random.Percent(50) ? Pad(random) : std::string()) + asked + Pad(random);
+        std::string before = random.Percent(50) ? Pad(random) : std::string();
+        asked = before + asked + Pad(random);
     }
     return asked;
 }
