@@ -50,3 +50,9 @@ target_link_libraries(autorun-tool PRIVATE launcher_core winapi)
 target_compile_options(autorun-tool PRIVATE ${LAUNCHER_WARNINGS})
 include(cmake/authoring_check.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/authoring/simulate_tests.cmake)
+
+# The Linux half of the profile differential test: the stand-in answers the
+# reads the real call answered under Wine (cmake/windows.cmake runs both).
+add_executable(profile_diff_compare tests/profile_diff/compare.cpp)
+target_link_libraries(profile_diff_compare PRIVATE winapi)
+target_compile_options(profile_diff_compare PRIVATE ${LAUNCHER_WARNINGS})

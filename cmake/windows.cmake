@@ -115,3 +115,28 @@ set_tests_properties(e2e_codepage_932 PROPERTIES
     FIXTURES_REQUIRED "e2e_disc;e2e_locale"
     TIMEOUT 300
     ENVIRONMENT "LOCPATH=${E2E_LOCALES};LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8;E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>")
+
+# ---------------------------------------------------------------------------
+# Profile differential test: one Wine process asks the real
+# GetPrivateProfileStringA 30,000 reads of 3,000 generated settings files,
+# then the native build's comparer asks the stand-in the same and sorts the
+# differences by behaviour. The native build comes first (tools/test-all.sh).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    add_executable(profile_diff_wine tests/profile_diff/wine_answers.cpp)
+    target_compile_options(profile_diff_wine PRIVATE ${LAUNCHER_WARNINGS})
+    target_link_options(profile_diff_wine PRIVATE -static)
+    set(PROFILE_DIFF_DIR ${CMAKE_BINARY_DIR}/profile-diff)
+    set(LAUNCHER_NATIVE_BINARY_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH
+        "The native build whose stand-in the profile differential test holds to Wine")
+    set(PROFILE_DIFF_COMPARE ${LAUNCHER_NATIVE_BINARY_DIR}/profile_diff_compare)
+    add_test(NAME profile_diff_prepare COMMAND ${CMAKE_COMMAND} -E make_directory ${PROFILE_DIFF_DIR})
+    add_test(NAME profile_diff_wine
+             COMMAND profile_diff_wine ${PROFILE_DIFF_DIR}/wine ${PROFILE_DIFF_DIR}/answers.txt)
+    set_tests_properties(profile_diff_prepare PROPERTIES FIXTURES_SETUP profile_diff_dir)
+    set_tests_properties(profile_diff_wine PROPERTIES
+        FIXTURES_REQUIRED profile_diff_dir FIXTURES_SETUP profile_diff_answers TIMEOUT 600)
+    add_test(NAME profile_diff_compare COMMAND sh -c
+             "test -x '${PROFILE_DIFF_COMPARE}' || { echo 'profile_diff_compare: build the native preset first'; exit 1; }; exec '${PROFILE_DIFF_COMPARE}' '${PROFILE_DIFF_DIR}/answers.txt' '${PROFILE_DIFF_DIR}/standin' '${PROFILE_DIFF_DIR}/differences.txt'")
+    set_tests_properties(profile_diff_compare PROPERTIES
+        FIXTURES_REQUIRED profile_diff_answers TIMEOUT 300)
+endif()

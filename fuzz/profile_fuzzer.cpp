@@ -62,9 +62,11 @@ std::vector<std::string> SplitList(const std::string &bytes, DWORD count) {
     return names;
 }
 
-// A list (of sections or keys) at every size against the whole list.
+// A list (of sections or keys) at every size against the whole list. A list
+// fits only with a byte to spare; one that just fits counts as cut. A key
+// list that comes out empty gives the default, here "".
 void CheckList(const char *section, const std::string &label) {
-    Answer whole = Read(section, nullptr, "ignored", Whole);
+    Answer whole = Read(section, nullptr, "", Whole);
     if (whole.count + 1 >= Whole) {
         return;
     }
@@ -73,11 +75,15 @@ void CheckList(const char *section, const std::string &label) {
         Fail("list not closed", label);
     }
     for (DWORD size : Sizes) {
-        Answer cut = Read(section, nullptr, "ignored", size);
+        Answer cut = Read(section, nullptr, "", size);
         if (size == 0) {
             continue;
         }
-        if (list.size() + 1 <= size) {
+        if (section != nullptr && size <= 2) {
+            if (cut.count != 0 || cut.bytes[0] != '\0') {
+                Fail("key list without room", label);
+            }
+        } else if (list.size() + 1 < size) {
             if (cut.count != list.size() ||
                 cut.bytes.compare(0, list.size() + 1, list + '\0') != 0) {
                 Fail("fitting list differs", label);
@@ -230,7 +236,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         Fail("default not used", fallback);
     }
 
-    // The round trip.
+    // The round trip (a UTF-16 file is read but not rewritten).
+    if (file.compare(0, 2, "\xFF\xFE") == 0) {
+        if (WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), FileName)) {
+            Fail("UTF-16 file rewritten", section);
+        }
+        return 0;
+    }
     if (!Plain(section, false) || section.find(']') != std::string::npos || !Plain(key, false) ||
         !Plain(value, true)) {
         return 0;

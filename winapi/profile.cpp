@@ -40,6 +40,8 @@ std::string Trim(const std::string &text, std::size_t begin, std::size_t end) {
     return text.substr(begin, end - begin);
 }
 
+// Names compare without regard to case for A to Z only; the code page's
+// other letters compare exactly.
 char UpperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -56,6 +58,12 @@ bool SameName(const std::string &a, const std::string &b) {
     return true;
 }
 
+// A name or value as the reader hands it out: the platform keeps them as
+// terminated strings, so a NUL byte in the file ends one early.
+std::string UpToNul(const std::string &text) {
+    return text.substr(0, text.find('\0'));
+}
+
 enum class Kind { Other, Section, Key };
 
 // One line of the file: its text is content[begin, textEnd), its line end
@@ -68,6 +76,10 @@ struct Line {
     std::string name;      // section or key name, trimmed
     bool hasValue = false; // a key line with "="
     std::string value;     // trimmed, quotes still on
+    // A line whose first non-blank byte is ";". Writes pass it by as a
+    // comment; reads find it under its name (";..."), as the platform does,
+    // but leave it out of key lists.
+    bool comment = false;
 };
 
 struct Profile {
@@ -77,10 +89,9 @@ struct Profile {
 
 std::vector<Line> SplitLines(const std::string &content) {
     std::vector<Line> lines;
+    // A UTF-8 byte-order mark is not skipped: the platform reads it as three
+    // characters of the first line, so a section header there is not one.
     std::size_t position = 0;
-    if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        position = 3; // the byte-order mark is not part of the first line
-    }
     while (position < content.size()) {
         Line line;
         line.begin = position;
@@ -102,7 +113,7 @@ std::vector<Line> SplitLines(const std::string &content) {
         while (start < line.textEnd && IsBlank(content[start])) {
             ++start;
         }
-        if (start == line.textEnd || content[start] == ';') {
+        if (start == line.textEnd) {
             line.kind = Kind::Other;
         } else {
             std::size_t close = std::string::npos;
@@ -114,13 +125,16 @@ std::vector<Line> SplitLines(const std::string &content) {
                     }
                 }
             }
+            if (content[start] == ';') {
+                line.comment = true;
+            }
             if (close != std::string::npos) {
                 // Anything after the last "]" is ignored.
                 line.kind = Kind::Section;
                 line.name = Trim(content, start + 1, close);
             } else {
                 // A "[" line without "]" is an ordinary key line.
-                line.kind = Kind::Key;
+                line.kind = line.comment ? Kind::Other : Kind::Key;
                 std::size_t equals = content.find('=', start);
                 if (equals != std::string::npos && equals < line.textEnd) {
                     line.name = Trim(content, start, equals);
@@ -173,14 +187,15 @@ bool LoadProfile(LPCSTR fileName, Profile *profile) {
 constexpr std::size_t None = static_cast<std::size_t>(-1);
 
 // The header line of the first section of that name; a repeated section
-// stays hidden behind the first.
+// stays hidden behind the first. Names are compared as the reader sees them,
+// so a write changes what a read of the same names finds.
 std::size_t FindSection(const Profile &profile, const std::string &name) {
     if (name.empty()) {
         return None;
     }
     for (std::size_t i = 0; i < profile.lines.size(); ++i) {
         const Line &line = profile.lines[i];
-        if (line.kind == Kind::Section && SameName(line.name, name)) {
+        if (line.kind == Kind::Section && SameName(UpToNul(line.name), name)) {
             return i;
         }
     }
@@ -204,11 +219,59 @@ std::size_t FindKey(const Profile &profile, std::size_t header, const std::strin
     std::size_t end = SectionEnd(profile, header);
     for (std::size_t i = header + 1; i < end; ++i) {
         const Line &line = profile.lines[i];
-        if (line.kind == Kind::Key && SameName(line.name, key)) {
+        if (line.kind == Kind::Key && SameName(UpToNul(line.name), key)) {
             return i;
         }
     }
     return None;
+}
+
+// The reader's view of the same lookups. A section named "" is a "[]"
+// header (lines before the first header belong to no section at all); the
+// key "" is a line "=value". A ";" line is found under its own name.
+std::size_t FindReadSection(const Profile &profile, const std::string &name) {
+    for (std::size_t i = 0; i < profile.lines.size(); ++i) {
+        const Line &line = profile.lines[i];
+        if (line.kind == Kind::Section && SameName(UpToNul(line.name), name)) {
+            return i;
+        }
+    }
+    return None;
+}
+
+bool ReadsAsKey(const Line &line) {
+    return line.kind == Kind::Key || line.comment;
+}
+
+std::size_t FindReadKey(const Profile &profile, std::size_t header, const std::string &key) {
+    std::size_t end = SectionEnd(profile, header);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        const Line &line = profile.lines[i];
+        if (ReadsAsKey(line) && SameName(UpToNul(line.name), key)) {
+            return i;
+        }
+    }
+    return None;
+}
+
+// The names a key list holds: lines with "=" that are not ";" lines, a line
+// "=value" as an empty name (which ends the list early for a reader). Of
+// two nameless lines in a row only the first counts.
+std::vector<std::string> KeyNames(const Profile &profile, std::size_t header) {
+    std::vector<std::string> names;
+    bool afterNameless = false;
+    std::size_t end = SectionEnd(profile, header);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        const Line &line = profile.lines[i];
+        if (!ReadsAsKey(line) || (line.name.empty() && afterNameless)) {
+            continue;
+        }
+        afterNameless = UpToNul(line.name).empty();
+        if (line.hasValue && !line.comment) {
+            names.push_back(UpToNul(line.name));
+        }
+    }
+    return names;
 }
 
 std::string Unquoted(const std::string &value) {
@@ -227,14 +290,16 @@ DWORD CopyValue(const std::string &value, LPSTR buffer, DWORD size) {
 
 // A list of names, each followed by a terminator and the whole closed by a
 // further one. When it does not fit, the last name is cut so that two
-// terminators end the buffer, and the count is size - 2.
+// terminators end the buffer, and the count is size - 2. A list that fits
+// exactly, its closing terminator in the buffer's last byte, counts as cut
+// too: the same bytes, the count size - 2.
 DWORD CopyList(const std::vector<std::string> &names, LPSTR buffer, DWORD size) {
     std::string list;
     for (const std::string &name : names) {
         list.append(name);
         list.push_back('\0');
     }
-    if (list.size() + 1 <= size) {
+    if (list.size() + 1 < size) {
         std::memcpy(buffer, list.data(), list.size());
         buffer[list.size()] = '\0';
         return static_cast<DWORD>(list.size());
@@ -328,6 +393,38 @@ bool StoreProfile(const std::string &hostPath, const std::string &content) {
     return true;
 }
 
+// A file that starts with the UTF-16LE byte-order mark is read as text in
+// UTF-16, each character given to the caller in the ANSI code page (1252);
+// characters without a place there read as "?".
+bool IsUtf16(const std::string &content) {
+    return content.size() >= 2 && static_cast<unsigned char>(content[0]) == 0xFF &&
+           static_cast<unsigned char>(content[1]) == 0xFE;
+}
+
+std::string Utf16ToAnsi(const std::string &content) {
+    static const char16_t high1252[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    std::string text;
+    for (std::size_t i = 2; i + 1 < content.size(); i += 2) {
+        auto c = static_cast<char16_t>(static_cast<unsigned char>(content[i]) |
+                                       static_cast<unsigned char>(content[i + 1]) << 8);
+        char byte = '?';
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            byte = static_cast<char>(c);
+        } else {
+            for (unsigned h = 0; h < 32; ++h) {
+                if (high1252[h] == c) {
+                    byte = static_cast<char>(0x80 + h);
+                }
+            }
+        }
+        text += byte;
+    }
+    return text;
+}
+
 std::string TrimmedName(LPCSTR name) {
     std::string text(name);
     return Trim(text, 0, text.size());
@@ -354,44 +451,50 @@ static DWORD ReadProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
     }
     Profile profile;
     LoadProfile(fileName, &profile); // a file that cannot be read has no sections
+    if (IsUtf16(profile.content)) {
+        profile.content = Utf16ToAnsi(profile.content);
+        profile.lines = SplitLines(profile.content);
+    }
 
     if (section == nullptr) {
         std::vector<std::string> names;
         for (const Line &line : profile.lines) {
-            if (line.kind == Kind::Section && !line.name.empty()) {
-                names.push_back(line.name);
+            if (line.kind == Kind::Section && !UpToNul(line.name).empty()) {
+                names.push_back(UpToNul(line.name));
             }
         }
         return CopyList(names, buffer, size);
     }
 
-    std::size_t header = FindSection(profile, TrimmedName(section));
+    // The default stands in for a value, so quotes around it go as a
+    // value's would.
+    std::string fallback = defaultValue != nullptr ? defaultValue : "";
+
     if (key == nullptr) {
-        // Only lines with "=" are keys here, and a nameless one would end the
-        // list early, so it is left out.
+        // The section is looked up by the name exactly as given, blanks and
+        // all. A list that comes out empty (no such section, no keys, a first
+        // key without a name, or no room) gives the default instead.
+        std::size_t header = FindReadSection(profile, section);
         std::vector<std::string> names;
         if (header != None) {
-            std::size_t end = SectionEnd(profile, header);
-            for (std::size_t i = header + 1; i < end; ++i) {
-                const Line &line = profile.lines[i];
-                if (line.kind == Kind::Key && line.hasValue && !line.name.empty()) {
-                    names.push_back(line.name);
-                }
-            }
+            names = KeyNames(profile, header);
+        }
+        if (names.empty() || names[0].empty() || size <= 2) {
+            return CopyValue(Unquoted(fallback), buffer, size); // blanks and all
         }
         return CopyList(names, buffer, size);
     }
 
-    std::size_t found = header == None ? None : FindKey(profile, header, TrimmedName(key));
+    std::size_t header = FindReadSection(profile, TrimmedName(section));
+    std::size_t found = header == None ? None : FindReadKey(profile, header, TrimmedName(key));
     if (found != None && profile.lines[found].hasValue) {
-        return CopyValue(Unquoted(profile.lines[found].value), buffer, size);
+        return CopyValue(Unquoted(UpToNul(profile.lines[found].value)), buffer, size);
     }
-    // Trailing blanks of the default are not part of it; inner ones are.
-    std::string fallback = defaultValue != nullptr ? defaultValue : "";
+    // Trailing blanks of a value's default are not part of it, inner ones are.
     while (!fallback.empty() && fallback.back() == ' ') {
         fallback.pop_back();
     }
-    return CopyValue(fallback, buffer, size);
+    return CopyValue(Unquoted(fallback), buffer, size);
 }
 
 static BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR fileName) {
@@ -419,6 +522,12 @@ static BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR f
 
     Profile profile;
     LoadProfile(fileName, &profile);
+    if (IsUtf16(profile.content)) {
+        // Read, but not rewritten: the writer keeps bytes, and single bytes
+        // in a UTF-16 file would spoil it.
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     std::string content = profile.content;
     std::size_t header = FindSection(profile, sectionName);
 

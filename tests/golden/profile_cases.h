@@ -34,12 +34,20 @@ struct ReadCase {
     DWORD size;
     DWORD count; // the result
     Bytes buffer;
-    // Wine's answer where it departs from the platform's documented one
-    // (its ANSI list reads leave the buffer's last byte unwritten).
+    // Wine's answer where it departs from the platform's: its ANSI list reads
+    // leave the buffer's last byte unwritten, it skips a UTF-8 mark, reads
+    // section "" from the lines before the first header, keeps one blank of
+    // an all-blank default and cuts a quoted value that just fits too short.
     bool wineDiffers = false;
     DWORD wineCount = 0;
     Bytes wineBuffer{};
+    std::size_t length = 0; // the file's length where it holds NUL bytes; 0: up to the first
 };
+
+// The bytes a row's file holds.
+inline std::string FileBytes(const ReadCase &row) {
+    return row.length != 0 ? std::string(row.content, row.length) : std::string(row.content);
+}
 
 // The file most rows read: a value, a quoted value, a line without "=", and
 // a section without keys.
@@ -91,8 +99,10 @@ inline const std::vector<ReadCase> &ReadCases() {
          GOLDEN_BYTES("def")},
         {"11 section list cut", GOLDEN_F1, W, nullptr, nullptr, "default", 16, 14,
          GOLDEN_BYTES("section1\0secti\0"), true, 14, GOLDEN_BYTES("section1\0secti")},
-        {"section list that just fits", GOLDEN_F1, W, nullptr, nullptr, "", 19, 18,
+        {"section list that just fits counts as cut", GOLDEN_F1, W, nullptr, nullptr, "", 19, 17,
          GOLDEN_BYTES("section1\0section2\0"), true, 17, GOLDEN_BYTES("section1\0section2")},
+        {"section list with a byte to spare", GOLDEN_F1, W, nullptr, nullptr, "", 20, 18,
+         GOLDEN_BYTES("section1\0section2\0")},
         {"section list one byte short", GOLDEN_F1, W, nullptr, nullptr, "", 18, 16,
          GOLDEN_BYTES("section1\0section\0"), true, 16, GOLDEN_BYTES("section1\0section")},
         {"section list in 2 bytes", GOLDEN_F1, W, nullptr, nullptr, "", 2, 0, GOLDEN_BYTES("\0"),
@@ -141,8 +151,36 @@ inline const std::vector<ReadCase> &ReadCases() {
          GOLDEN_BYTES("1")},
         {"41 first duplicate section wins", "[a]\r\nk=1\r\n[A]\r\nk=2\r\n", W, "a", "k", "", 256, 1,
          GOLDEN_BYTES("1")},
-        {"42 UTF-8 byte-order mark", "\xEF\xBB\xBF[a]\r\nk=v\r\n", W, "a", "k", "", 256, 1,
-         GOLDEN_BYTES("v")},
+        {"42 UTF-8 byte-order mark is part of the first line", "\xEF\xBB\xBF[a]\r\nk=v\r\n", W, "a",
+         "k", "", 256, 0, GOLDEN_BYTES(""), true, 1, GOLDEN_BYTES("v")},
+        {"42 UTF-8 byte-order mark, later sections read", "\xEF\xBB\xBF[a]\r\n[b]\r\nk=v\r\n", W,
+         "b", "k", "", 256, 1, GOLDEN_BYTES("v")},
+        {"42 UTF-16LE file",
+         "\xFF\xFE[\0a\0]\0\r\0\n\0k\0=\0v\0\xE9\0\x16\x04\r\0\n\0",
+         W,
+         "a",
+         "k",
+         "",
+         256,
+         3,
+         GOLDEN_BYTES("v\xE9?"),
+         false,
+         0,
+         {},
+         26},
+        {"42 UTF-16LE file, section list",
+         "\xFF\xFE[\0a\0]\0\r\0\n\0",
+         W,
+         nullptr,
+         nullptr,
+         "",
+         256,
+         2,
+         GOLDEN_BYTES("a\0"),
+         false,
+         0,
+         {},
+         12},
         {"43 single quotes stripped", "[a]\r\nk='x y'\r\n", W, "a", "k", "", 256, 3,
          GOLDEN_BYTES("x y")},
         {"43 unmatched quotes kept", "[a]\r\nk=\"x'\r\n", W, "a", "k", "", 256, 3,
@@ -161,6 +199,70 @@ inline const std::vector<ReadCase> &ReadCases() {
         {"value holding \"=\"", "[a]\r\nk=x=y\r\n", W, "a", "k", "", 256, 3, GOLDEN_BYTES("x=y")},
         {"keys before the first section belong to none", "k=v\r\n[a]\r\n", W, "a", "k", "d", 256, 1,
          GOLDEN_BYTES("d")},
+        {"key list that just fits counts as cut", GOLDEN_F1, W, "section1", nullptr, "", 19, 17,
+         GOLDEN_BYTES("name1\0name2\0name4\0"), true, 17, GOLDEN_BYTES("name1\0name2\0name4")},
+        {"key list with a byte to spare", GOLDEN_F1, W, "section1", nullptr, "", 20, 18,
+         GOLDEN_BYTES("name1\0name2\0name4\0")},
+        {"key list of a section without keys gives the default", GOLDEN_F1, W, "section2", nullptr,
+         "default", 256, 7, GOLDEN_BYTES("default")},
+        {"key list of a missing section gives the default", GOLDEN_F1, W, "nosuch", nullptr,
+         "default", 256, 7, GOLDEN_BYTES("default")},
+        {"key list's default keeps trailing blanks", GOLDEN_F1, W, "nosuch", nullptr, "dflt  ", 256,
+         6, GOLDEN_BYTES("dflt  ")},
+        {"key list's default loses its quotes", GOLDEN_F1, W, "nosuch", nullptr, "\"q\"", 256, 1,
+         GOLDEN_BYTES("q")},
+        {"key list without room gives the default", GOLDEN_F1, W, "section1", nullptr, "default", 2,
+         1, GOLDEN_BYTES("d")},
+        {"key list: the section name is taken as given", GOLDEN_F1, W, " section1", nullptr,
+         "default", 256, 7, GOLDEN_BYTES("default")},
+        {"\"=value\" line in a key list", "[s]\r\nk1=1\r\n=v\r\nk2=2\r\n", W, "s", nullptr, "", 256,
+         7, GOLDEN_BYTES("k1\0\0k2\0")},
+        {"key list starting with \"=value\" gives the default", "[s]\r\n=v\r\nk=1\r\n", W, "s",
+         nullptr, "default", 256, 7, GOLDEN_BYTES("default")},
+        {"key \"\" reads a \"=value\" line", "[s]\r\nk=1\r\n = v\r\n", W, "s", "", "", 256, 1,
+         GOLDEN_BYTES("v")},
+        {"section \"\" reads a \"[]\" section", "k=pre\r\n[]\r\nk=e\r\n", W, "", "k", "", 256, 1,
+         GOLDEN_BYTES("e"), true, 3, GOLDEN_BYTES("pre")},
+        {"section \"\" without a \"[]\" section", "k=pre\r\n[a]\r\nk=1\r\n", W, "", "k", "d", 256,
+         1, GOLDEN_BYTES("d"), true, 3, GOLDEN_BYTES("pre")},
+        {"\";\" line read as a key", "[a]\r\n;k=v\r\n", W, "a", ";k", "", 256, 1,
+         GOLDEN_BYTES("v")},
+        {"\";\" line not in key lists", "[a]\r\n;c=1\r\nk=2\r\n", W, "a", nullptr, "", 256, 2,
+         GOLDEN_BYTES("k\0")},
+        {"default loses its quotes", GOLDEN_F1, W, "section1", "nosuch", "\"dq\" ", 256, 2,
+         GOLDEN_BYTES("dq")},
+        {"all-blank default reads empty", GOLDEN_F1, W, "section1", "nosuch", "   ", 256, 0,
+         GOLDEN_BYTES(""), true, 1, GOLDEN_BYTES(" ")},
+        {"quoted value that just fits", "[a]\r\nk=\"abc\"\r\n", W, "a", "k", "", 4, 3,
+         GOLDEN_BYTES("abc"), true, 2, GOLDEN_BYTES("ab")},
+        {"NUL byte ends a value",
+         "[a]\r\nk=v\0x\r\nj=1\r\n",
+         W,
+         "a",
+         "k",
+         "",
+         256,
+         1,
+         GOLDEN_BYTES("v"),
+         false,
+         0,
+         {},
+         17},
+        {"NUL byte ends a name",
+         "[a\0b]\r\nk=1\r\n",
+         W,
+         nullptr,
+         nullptr,
+         "",
+         256,
+         2,
+         GOLDEN_BYTES("a\0"),
+         false,
+         0,
+         {},
+         12},
+        {"names compare without case for A to Z only", "[\xC9t\xE9]\r\nk=1\r\n", W, "\xE9t\xE9",
+         "k", "d", 256, 1, GOLDEN_BYTES("d")},
     };
     return cases;
 }

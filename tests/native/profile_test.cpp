@@ -59,7 +59,7 @@ TEST_F(Profile, ReadsAsThePlatformDoes) {
         SCOPED_TRACE(row.label);
         std::filesystem::remove(HostFile("profile.ini"));
         if (row.file == golden::FileName::Written) {
-            Put("profile.ini", row.content);
+            Put("profile.ini", golden::FileBytes(row));
         }
         const char *fileName = golden::FileNameFor(row, "E:\\profile.ini");
         // A guard byte past the buffer's end proves nothing is written there.
@@ -117,8 +117,10 @@ TEST_F(Profile, RewriteKeepsOtherBytes) {
         {"mixed line ends", "[a]\r\nk=1\nj=2\r", "a", "j", "x", "[a]\r\nk=1\nj=x\r"},
         {"bytes before the first section", "junk\r\n; note\r\n\r\n[a]\r\nk=1\r\n", "a", "k", "2",
          "junk\r\n; note\r\n\r\n[a]\r\nk=2\r\n"},
-        {"byte-order mark", "\xEF\xBB\xBF[a]\r\nk=1\r\n", "a", "k", "2",
-         "\xEF\xBB\xBF[a]\r\nk=2\r\n"},
+        {"byte-order mark kept, the section after it is no header", "\xEF\xBB\xBF[a]\r\nk=1\r\n",
+         "a", "k", "2", "\xEF\xBB\xBF[a]\r\nk=1\r\n[a]\r\nk=2\r\n"},
+        {"byte-order mark kept", "\xEF\xBB\xBF\r\n[a]\r\nk=1\r\n", "a", "k", "2",
+         "\xEF\xBB\xBF\r\n[a]\r\nk=2\r\n"},
         {"indented key, blanks around \"=\"", "[a]\r\n  k = 1 \r\nz=0\r\n", "a", "k", "2",
          "[a]\r\nk=2\r\nz=0\r\n"},
         {"name keeps the file's spelling", "[Sec]\r\nMyKey=1\r\n", "SEC", "mykey", "2",
@@ -169,6 +171,11 @@ TEST_F(Profile, RefusedWritesLeaveTheFile) {
     EXPECT_FALSE(WritePrivateProfileStringA("a", "k", "2", "Q:\\x.ini")) << "unmapped drive";
     EXPECT_FALSE(WritePrivateProfileStringA(" ", "k", "2", "E:\\new.ini")) << "nameless section";
     EXPECT_EQ(Get("new.ini"), "<missing>");
+
+    const std::string wide("\xFF\xFE[\0a\0]\0\r\0\n\0k\0=\0\x31\0", 18);
+    Put("wide.ini", wide);
+    EXPECT_FALSE(WritePrivateProfileStringA("a", "k", "2", "E:\\wide.ini")) << "a UTF-16 file";
+    EXPECT_EQ(Get("wide.ini"), wide);
 }
 
 TEST_F(Profile, RewriteKeepsModeAndLeavesNoTemporaryFile) {

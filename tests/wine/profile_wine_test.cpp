@@ -41,10 +41,10 @@ protected:
         files_.push_back(name);
         return name;
     }
-    static void Put(const std::string &name, const char *content) {
+    static void Put(const std::string &name, const std::string &content) {
         FILE *file = std::fopen(name.c_str(), "wb");
         ASSERT_NE(file, nullptr);
-        std::fwrite(content, 1, std::strlen(content), file);
+        std::fwrite(content.data(), 1, content.size(), file);
         std::fclose(file);
     }
     static std::string Get(const std::string &name) {
@@ -71,7 +71,7 @@ TEST_F(ProfileGolden, Reads) {
         SCOPED_TRACE(row.label);
         std::string name = NewFile();
         if (row.file == golden::FileName::Written) {
-            Put(name, row.content);
+            Put(name, golden::FileBytes(row));
         }
         const char *fileName = golden::FileNameFor(row, name.c_str());
         char buffer[300];
