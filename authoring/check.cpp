@@ -381,16 +381,6 @@ void Checker::CheckEncoding() {
         Say(Severity::Note, 1, "utf16",
             "the file is UTF-16 with a byte-order mark; Windows reads it, converting each "
             "character to the ANSI code page");
-        char names[4];
-        bool hasSection =
-            std::any_of(text_.lines.begin(), text_.lines.end(),
-                        [](const TextLine &l) { return l.kind == TextLine::Section; });
-        if (hasSection && GetPrivateProfileStringA(nullptr, nullptr, "", names, sizeof names,
-                                                   SettingsPath) == 0) {
-            Say(Severity::Note, 1, "utf16-not-read",
-                "this build's profile reader does not read UTF-16 files, so every value below is "
-                "judged as empty");
-        }
     }
     for (const TextLine &line : text_.lines) {
         if (line.foreign.empty()) {
