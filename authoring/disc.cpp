@@ -38,6 +38,8 @@ namespace {
 const char DefaultLauncherName[] = "LAUNCH.EXE";
 // Windows shows a CD's Joliet volume label, which holds 16 characters.
 const std::size_t MaxLabelLength = 16;
+// 3000-01-01 00:00:00 UTC: the volume dates run to the year 2999.
+const long long LastEpoch = 32503680000LL;
 
 // clang-format off
 const char Usage[] =
@@ -206,7 +208,9 @@ bool NewestTime(const std::string &folder, long long *epoch, std::string *error)
         *error = "cannot read the disc folder '" + folder + "': " + code.message();
         return false;
     }
-    *epoch = newest >= 0 ? newest : static_cast<long long>(info.st_mtime);
+    // An image holds dates from 1970 to 2999 only.
+    *epoch = std::clamp(newest >= 0 ? newest : static_cast<long long>(info.st_mtime), 0LL,
+                        LastEpoch - 1);
     return true;
 }
 
@@ -222,6 +226,10 @@ bool SourceDateEpoch(long long *epoch, bool *given, std::string *error) {
         return false;
     }
     *epoch = std::stoll(text);
+    if (*epoch >= LastEpoch) {
+        *error = "SOURCE_DATE_EPOCH " + text + " is after the last date an image can hold (2999)";
+        return false;
+    }
     return true;
 }
 
@@ -352,8 +360,8 @@ bool Stage(const fs::path &from, const fs::path &to, const std::vector<std::stri
     return true;
 }
 
-// Runs a program with its standard output sent to standard error and its
-// standard error to errorLog; its exit status, or -1 when it cannot start.
+// Runs a program with its standard output and error sent to errorLog; its
+// exit status, or -1 when it cannot start.
 int RunProgram(const std::vector<std::string> &arguments, const std::string &errorLog) {
     std::vector<char *> argv;
     for (const std::string &argument : arguments) {
@@ -630,10 +638,7 @@ int MakeImage(const Options &options) {
             std::ifstream in(log);
             std::string line;
             while (std::getline(in, line)) {
-                if (line.find("FAILURE") != std::string::npos ||
-                    line.find("SORRY") != std::string::npos) {
-                    std::fprintf(stderr, "  %s\n", line.c_str());
-                }
+                std::fprintf(stderr, "  %s\n", line.c_str());
             }
             Fail("xorriso could not make the image (exit status " + std::to_string(status) + ")");
         }

@@ -53,6 +53,8 @@ run 2 "is not a Windows program" "$c" -o "$work/x.iso" --launcher "$work/text.ex
 run 2 "would be inside the disc folder" "$c" -o "$c/SUB/../x.iso" --launcher "$work/launcher.exe"
 run 2 "no such folder" "$c" -o "$work/no-such-folder/x.iso" --launcher "$work/launcher.exe"
 SOURCE_DATE_EPOCH=yesterday run 2 "SOURCE_DATE_EPOCH must be a number" "$c" -o "$work/x.iso" --launcher "$work/launcher.exe"
+SOURCE_DATE_EPOCH=32503680000 run 2 "after the last date an image can hold" "$c" -o "$work/x.iso" --launcher "$work/launcher.exe"
+PATH=/nonexistent run 2 "cannot run xorriso, which makes the image: is it installed" "$c" -o "$work/x.iso" --launcher "$work/launcher.exe"
 # Alone in a folder, the tool finds no launcher beside it or in a build tree.
 mkdir -p "$work/lonely/bin" && cp "$tool" "$work/lonely/bin/autorun-tool"
 err=$("$work/lonely/bin/autorun-tool" disc "$c" -o "$work/x.iso" 2>&1)
