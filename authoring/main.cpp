@@ -18,6 +18,7 @@ const Verb Verbs[] = {
     {"check", CheckCommand, "lint a disc folder as the launcher will read it"},
     {"simulate", SimulateCommand, "run the launcher on a described machine and say what happens"},
     {"matrix", MatrixCommand, "print the disc's decision table as Markdown"},
+    {"disc", DiscCommand, "make the disc's ISO image, checked and with the launcher on it"},
 };
 
 void PrintUsage(FILE *out) {

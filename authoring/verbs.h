@@ -7,3 +7,4 @@
 int CheckCommand(int argc, char **argv);
 int SimulateCommand(int argc, char **argv);
 int MatrixCommand(int argc, char **argv);
+int DiscCommand(int argc, char **argv);

@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Runs the launcher on the bundled example disc under Wine.
 #
-#   tools/run-example.sh [--installed]
+#   tools/run-example.sh [--installed] [--iso]
 #
 # Builds the x64 launcher and the probe program when needed, assembles the disc
-# in build/example-disc (LAUNCH.EXE, autorun.ini, SPLASH.BMP, and the probe as
-# PRODUCT\PRODUCT.EXE and SETUP\SETUP.EXE), maps it to drive D: in the private
-# prefix build/example-prefix and starts D:\LAUNCH.EXE. --installed first seeds
-# the registry as the example's setup program would leave it, so the dialog
-# offers Run; without it the product counts as not installed.
+# in build/example-disc (tools/example-disc.sh: LAUNCH.EXE, autorun.ini,
+# SPLASH.BMP, and the probe as PRODUCT\PRODUCT.EXE and SETUP\SETUP.EXE), maps it
+# to drive D: in the private prefix build/example-prefix and starts
+# D:\LAUNCH.EXE. --installed first seeds the registry as the example's setup
+# program would leave it, so the dialog offers Run; without it the product
+# counts as not installed.
+#
+# --iso runs the disc as it ships instead: the i686 build's launcher and
+# probe, the image build/example.iso made by `autorun-tool disc`, and that
+# image in CD-ROM drive D: of build/example-cd-prefix (tools/cd-drive.sh).
 #
 # With a DISPLAY the dialog appears on that display and the script waits until
 # the launcher ends. Without one it runs on a private Xvfb display, saves a
@@ -16,34 +21,51 @@
 # What the launcher started is listed from build/example-starts.log.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build/windows-x64
+preset=windows-x64
 disc=$root/build/example-disc
 prefix=$root/build/example-prefix
 log=$root/build/example-starts.log
 shot=$root/build/example-dialog.png
 caption="Example Product"
 installed=0
-[ "${1:-}" = "--installed" ] && installed=1
+iso=0
+for option in "$@"; do
+    case $option in
+    --installed) installed=1 ;;
+    --iso) iso=1 ;;
+    *) echo "usage: tools/run-example.sh [--installed] [--iso]" >&2; exit 2 ;;
+    esac
+done
+if [ $iso = 1 ]; then
+    preset=windows-x86
+    prefix=$root/build/example-cd-prefix
+fi
+build=$root/build/$preset
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake --preset windows-x64 -S "$root" >/dev/null
+    cmake --preset $preset -S "$root" >/dev/null
 fi
 cmake --build "$build" --target launcher probe -j2 >/dev/null
-
-rm -rf "$disc"
-mkdir -p "$disc/PRODUCT" "$disc/SETUP"
-cp "$build/launcher.exe" "$disc/LAUNCH.EXE"
-cp "$root/examples/disc/autorun.ini" "$disc/autorun.ini"
-[ -f "$root/examples/disc/SPLASH.BMP" ] && cp "$root/examples/disc/SPLASH.BMP" "$disc/SPLASH.BMP"
-cp "$build/probe.exe" "$disc/PRODUCT/PRODUCT.EXE"
-cp "$build/probe.exe" "$disc/SETUP/SETUP.EXE"
+"$root/tools/example-disc.sh" "$disc" "$build/launcher.exe" "$build/probe.exe"
 rm -f "$log"
+if [ $iso = 1 ]; then
+    tool=$root/build/native/autorun-tool
+    if [ ! -f "$root/build/native/CMakeCache.txt" ]; then
+        cmake --preset native -S "$root" >/dev/null
+    fi
+    cmake --build "$root/build/native" --target autorun-tool -j2 >/dev/null
+    "$tool" disc "$disc" -o "$root/build/example.iso" --launcher "$build/launcher.exe"
+    echo "run-example: SHA-256 $(sha256sum "$root/build/example.iso" | cut -d' ' -f1)"
+fi
 
 xvfb_pid=
 launcher_pid=
 cleanup() {
     [ -n "$launcher_pid" ] && kill "$launcher_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    if [ $iso = 1 ]; then
+        "$root/tools/cd-drive.sh" --eject "$root/build/example-cd"
+    fi
 }
 trap cleanup EXIT
 
@@ -66,7 +88,11 @@ fi
 run() { "$root/tools/wine-run.sh" "$prefix" "$@"; }
 echo "run-example: preparing the Wine prefix $prefix (the first time takes about 20 s)"
 run cmd /c exit >/dev/null 2>&1 || true
-ln -sfn "$disc" "$prefix/dosdevices/d:"
+if [ $iso = 1 ]; then
+    "$root/tools/cd-drive.sh" "$prefix" "$root/build/example.iso" "$root/build/example-cd" D
+else
+    ln -sfn "$disc" "$prefix/dosdevices/d:"
+fi
 
 # The product's registry keys, in the 32-bit view where its setup program
 # would leave them; removed first so every run starts from the same state.
@@ -83,7 +109,11 @@ if [ $installed = 1 ]; then
 fi
 
 export LAUNCHER_PROBE_LOG="Z:${log//\//\\}"
-echo "run-example: starting D:\\LAUNCH.EXE from $disc"
+if [ $iso = 1 ]; then
+    echo "run-example: starting D:\\LAUNCH.EXE from the CD build/example.iso"
+else
+    echo "run-example: starting D:\\LAUNCH.EXE from $disc"
+fi
 run 'D:\LAUNCH.EXE' &
 launcher_pid=$!
 

@@ -41,6 +41,9 @@ echo "== release checks: two clean builds give the same bytes; both exes sign an
 tools/reproducible-check.sh
 tools/sign-check.sh
 
+echo "== disc image and release bundle: reproducible, signed bundle verifies"
+tools/release-check.sh
+
 if [ -x tools/robustness-ci.sh ]; then
     echo "== robustness: sanitizers, fuzzers, static analysis, PE checks"
     tools/robustness-ci.sh
