@@ -290,8 +290,14 @@ TEST_F(LauncherScenario, SecondLauncherRaisesTheFirstDialogAndEnds) {
     Start("/s");
     HWND dialog = WaitForDialog();
     ASSERT_NE(dialog, nullptr);
+    // The dialog belongs to another process, so the minimize reaches it as a
+    // message: wait until it has taken effect.
     ShowWindow(dialog, SW_MINIMIZE);
-    ASSERT_TRUE(IsIconic(dialog));
+    DWORD minimizing = GetTickCount();
+    while (!IsIconic(dialog) && GetTickCount() - minimizing < kAppearMs) {
+        Sleep(25);
+    }
+    ASSERT_TRUE(IsIconic(dialog)) << "the dialog could not be minimized";
 
     second_ = StartLauncher("\"D:\\LAUNCH.EXE\"");
     ASSERT_NE(second_.process, nullptr);
