@@ -94,15 +94,7 @@ char Lower(char c) {
 
 // Section and key names as the profile reader compares them.
 bool SameName(const std::string &a, const std::string &b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return SameNameIgnoringCase(a, b);
 }
 
 std::size_t EditDistance(const std::string &a, const std::string &b) {

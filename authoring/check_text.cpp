@@ -1,5 +1,7 @@
 #include "authoring/check_text.h"
 
+#include <standin.h>
+
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -65,19 +67,13 @@ std::size_t Utf8SequenceAt(const std::string &text, std::size_t i) {
     return length;
 }
 
+// Names and values are trimmed of the reader's own blanks.
 bool IsBlank(char c) {
-    auto byte = static_cast<unsigned char>(c);
-    return byte == ' ' || (byte >= 0x09 && byte <= 0x0D) || byte == 0x1A;
+    return standin::IsProfileBlank(c);
 }
 
 std::string Trim(const std::string &text, std::size_t begin, std::size_t end) {
-    while (begin < end && IsBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
+    return standin::TrimProfileBlanks(text, begin, end);
 }
 
 void ClassifyLine(const std::string &text, TextLine *line) {

@@ -78,22 +78,6 @@ void Fail(const std::string &message) {
     std::fprintf(stderr, "autorun-tool disc: %s\n", message.c_str());
 }
 
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameIgnoringCase(const std::string &a, const std::string &b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Upper(a[i]) != Upper(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool ValidLabel(const std::string &label) {
     if (label.empty() || label.size() > MaxLabelLength || label.front() == ' ' ||
         label.back() == ' ') {
@@ -111,7 +95,7 @@ std::string LabelFromFolder(const std::string &resolvedFolder) {
     std::string name = fs::path(resolvedFolder).filename().string();
     std::string label;
     for (char c : name) {
-        char upper = Upper(c);
+        char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
         bool plain = (upper >= 'A' && upper <= 'Z') || (upper >= '0' && upper <= '9');
         label.push_back(plain ? upper : '_');
         if (label.size() == MaxLabelLength) {
@@ -133,7 +117,7 @@ std::string FindEntry(const fs::path &directory, const std::string &name) {
     for (fs::directory_iterator it(directory, error), end; !error && it != end;
          it.increment(error)) {
         std::string entry = it->path().filename().string();
-        if (SameIgnoringCase(entry, name) && (best.empty() || entry < best)) {
+        if (SameNameIgnoringCase(entry, name) && (best.empty() || entry < best)) {
             best = entry;
         }
     }

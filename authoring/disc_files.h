@@ -19,3 +19,7 @@ std::string FindDiscDirectory(const std::string &windowsPath);
 // "/" between components, the form every message uses so that output does
 // not depend on where the disc folder lives.
 std::string DiscRelativePath(const std::string &hostPath);
+
+// Two names the same but for the case of the letters A to Z, as the profile
+// reader compares section and key names and as file names on a disc compare.
+bool SameNameIgnoringCase(const std::string &a, const std::string &b);

@@ -436,6 +436,12 @@ namespace standin {
 std::vector<std::string> ProfileFilesRead() {
     return filesRead;
 }
+bool IsProfileBlank(char c) {
+    return IsBlank(c);
+}
+std::string TrimProfileBlanks(const std::string &text, std::size_t begin, std::size_t end) {
+    return Trim(text, begin, end);
+}
 namespace detail {
 void ResetProfile() {
     filesRead.clear();

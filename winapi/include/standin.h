@@ -48,6 +48,11 @@ std::vector<UINT> ReadRequests();
 int OpenFileCount(); // files opened with _lopen and not yet closed
 // The file name of every GetPrivateProfileStringA call, oldest first.
 std::vector<std::string> ProfileFilesRead();
+// The profile reader's own blanks (space, tab to carriage return, and the
+// old end-of-file byte 0x1A), which it trims from names and values; for a
+// tool that shows a file the way the reader sees it.
+bool IsProfileBlank(char c);
+std::string TrimProfileBlanks(const std::string &text, std::size_t begin, std::size_t end);
 
 // ---------------------------------------------------------------------------
 // Registry (registry.cpp, regfile.cpp): HKEY_LOCAL_MACHINE as a store.
