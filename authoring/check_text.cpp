@@ -9,13 +9,6 @@
 
 namespace {
 
-// Code page 1252 from 0x80 to 0x9F; 0 where it defines no character. The
-// bytes from 0xA0 up are the Unicode characters of the same number.
-const std::uint16_t Cp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 void AppendUtf8(std::string *out, std::uint32_t code) {
     if (code < 0x80) {
         out->push_back(static_cast<char>(code));
@@ -32,19 +25,6 @@ void AppendUtf8(std::string *out, std::uint32_t code) {
         out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
         out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
     }
-}
-
-// The ANSI byte for a Unicode character, or -1 when code page 1252 has none.
-int UnicodeToAnsi(std::uint32_t code) {
-    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
-        return static_cast<int>(code);
-    }
-    for (int i = 0; i < 32; ++i) {
-        if (Cp1252High[i] != 0 && Cp1252High[i] == code) {
-            return 0x80 + i;
-        }
-    }
-    return -1;
 }
 
 // The length of a well-formed UTF-8 sequence of two or more bytes at text[i],
@@ -180,7 +160,7 @@ std::string Utf16ToAnsi(const std::string &bytes, std::vector<std::string> *runs
             ++line;
             runOpen = false;
         }
-        int byte = UnicodeToAnsi(code);
+        int byte = standin::UnicodeToAnsi(code);
         if (byte < 0) {
             if (runs->size() <= line) {
                 runs->resize(line + 1);
@@ -206,11 +186,7 @@ std::string AnsiToUtf8(const std::string &ansi) {
     std::string out;
     for (char c : ansi) {
         auto byte = static_cast<unsigned char>(c);
-        std::uint32_t code = byte;
-        if (byte >= 0x80 && byte <= 0x9F) {
-            code = Cp1252High[byte - 0x80] != 0 ? Cp1252High[byte - 0x80] : 0xFFFD;
-        }
-        AppendUtf8(&out, code);
+        AppendUtf8(&out, standin::AnsiToUnicode(byte));
     }
     return out;
 }

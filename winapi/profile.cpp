@@ -402,25 +402,12 @@ bool IsUtf16(const std::string &content) {
 }
 
 std::string Utf16ToAnsi(const std::string &content) {
-    static const char16_t high1252[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     std::string text;
     for (std::size_t i = 2; i + 1 < content.size(); i += 2) {
-        auto c = static_cast<char16_t>(static_cast<unsigned char>(content[i]) |
+        auto c = static_cast<char32_t>(static_cast<unsigned char>(content[i]) |
                                        static_cast<unsigned char>(content[i + 1]) << 8);
-        char byte = '?';
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            byte = static_cast<char>(c);
-        } else {
-            for (unsigned h = 0; h < 32; ++h) {
-                if (high1252[h] == c) {
-                    byte = static_cast<char>(0x80 + h);
-                }
-            }
-        }
-        text += byte;
+        int byte = standin::UnicodeToAnsi(c);
+        text += byte < 0 ? '?' : static_cast<char>(byte);
     }
     return text;
 }

@@ -24,6 +24,10 @@ void Reset();
 void SetModulePath(const std::string &windowsPath); // what GetModuleFileNameA reports
 void SetCommandLine(const std::string &line);       // what GetCommandLineA reports
 void SetAnsiCodePage(unsigned codePage);            // 1252 (default) or 932 for lead bytes
+// Code page 1252 (codepage.cpp), as the system converts it: a byte's character,
+// and a character's byte or -1 when the code page has none.
+char32_t AnsiToUnicode(unsigned char byte);
+int UnicodeToAnsi(char32_t c);
 void SetUserLanguage(LANGID language);
 HINSTANCE LauncherModule(); // the module whose resources are the launcher's
 UINT ErrorMode();           // the last mode set with SetErrorMode
