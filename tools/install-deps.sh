@@ -10,7 +10,7 @@ packages=(
     cmake make g++ googletest libgtest-dev python3
     mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
     wine64 xvfb x11-utils xdotool imagemagick
-    xorriso osslsigncode openssl zip unzip
+    xorriso osslsigncode openssl zip unzip locales perl
     clang libclang-rt-14-dev clang-tidy clang-format cppcheck
 )
 missing=()
