@@ -297,6 +297,11 @@ bool RunSimulation(const MachineDescription &machine, SimulationResult *result,
         result->settingsNote = "the launcher forms no settings path from its own path (too long, "
                                "or without a folder): every setting reads as empty";
     }
+    standin::RegistryValue suppression;
+    if (standin::GetValue(keys.productKey, VALUE_DISABLE_DIALOG, &suppression)) {
+        result->suppressionPresent = true;
+        result->suppressionData.assign(suppression.data.begin(), suppression.data.end());
+    }
     result->caption = DialogCaption;
     result->productInstalled = ProductInstalled != 0;
     // The test starts by opening the App Paths entry; nothing else opens it first.

@@ -45,6 +45,10 @@ struct SimulationResult {
     bool productInstalled = false; // what that test found
     int splashWidth = 0;           // the picture painted into the dialog, 0 when none
     int splashHeight = 0;
+    // The dialog-suppression value in the product key after the run, whoever
+    // wrote it: its bytes as stored, or none.
+    bool suppressionPresent = false;
+    std::string suppressionData;
 };
 
 // Settings files larger than this are refused: the launcher re-reads the file

@@ -45,6 +45,9 @@ const PressName PressNames[] = {
     {"esc", standin::Press::Escape, 0},
     {"closebox", standin::Press::CloseBox, 0},
     {"toggle", standin::Press::Button, IDC_SHOW_NEXT_TIME},
+    {"enter", standin::Press::Enter, 0},
+    // The help dialog's one button.
+    {"ok", standin::Press::Button, IDOK},
 };
 
 } // namespace
@@ -63,8 +66,8 @@ bool ParsePresses(const std::string &list, std::vector<standin::UserAction> *pre
             }
         }
         if (found == nullptr) {
-            *error =
-                "--press: '" + word + "' is not one of run, install, close, esc, closebox, toggle";
+            *error = "--press: '" + word +
+                     "' is not one of run, install, close, esc, closebox, toggle, enter, ok";
             return false;
         }
         presses->push_back(standin::UserAction{found->press, found->id});
@@ -117,6 +120,14 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
                 return false;
             }
             machine.installed = true;
+            continue;
+        }
+        if (name == "json") {
+            if (inlineValue) {
+                *error = "--json takes no value";
+                return false;
+            }
+            options->json = true;
             continue;
         }
         if (!inlineValue) {

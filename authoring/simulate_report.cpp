@@ -737,3 +737,71 @@ void PrintSimulation(FILE *out, const MachineDescription &machine, const Simulat
         }
     }
 }
+
+namespace {
+
+std::string JsonString(const std::string &text) {
+    std::string out = "\"";
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonArgument(const CallRecord &call, std::size_t index) {
+    return HasArgument(call, index) ? JsonString(Argument(call, index)) : "null";
+}
+
+} // namespace
+
+void PrintSimulationJson(FILE *out, const SimulationResult &result) {
+    bool abandoned = false;
+    std::vector<CallRecord> calls = CallsUntilStop(result, &abandoned);
+    std::string dialogs;
+    for (const standin::DialogRecord &dialog : result.dialogs) {
+        dialogs += dialogs.empty() ? "" : ", ";
+        dialogs += dialog.templateId == IDD_HELP ? std::string("\"help\"")
+                                                 : "\"" + std::to_string(dialog.templateId) + "\"";
+    }
+    std::string starts;
+    std::string boxes;
+    for (const CallRecord &call : calls) {
+        if (call.function == "ShellExecuteA") {
+            starts += starts.empty() ? "\n    " : ",\n    ";
+            starts += "{\"verb\": " + JsonArgument(call, 0) +
+                      ", \"file\": " + JsonArgument(call, 1) +
+                      ", \"parameters\": " + JsonArgument(call, 2) +
+                      ", \"directory\": " + JsonArgument(call, 3) +
+                      ", \"answer\": " + std::to_string(call.result) + "}";
+        } else if (call.function == "MessageBoxA" || call.function == "MessageBoxExA") {
+            boxes += boxes.empty() ? "\n    " : ",\n    ";
+            boxes += "{\"caption\": " + JsonArgument(call, 1) +
+                     ", \"text\": " + JsonArgument(call, 0) + "}";
+        }
+    }
+    std::string stored = "null";
+    if (result.suppressionPresent) {
+        stored = "\"";
+        for (char c : result.suppressionData) {
+            char hex[3];
+            std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(c));
+            stored += hex;
+        }
+        stored += "\"";
+    }
+    std::fprintf(out, "{\n  \"dialogs\": [%s],\n", dialogs.c_str());
+    std::fprintf(out, "  \"starts\": [%s%s],\n", starts.c_str(), starts.empty() ? "" : "\n  ");
+    std::fprintf(out, "  \"message_boxes\": [%s%s],\n", boxes.c_str(), boxes.empty() ? "" : "\n  ");
+    std::fprintf(out, "  \"stored\": %s,\n  \"abandoned\": %s\n}\n", stored.c_str(),
+                 abandoned ? "true" : "false");
+}
