@@ -18,6 +18,7 @@ const char SimulateUsage[] =
     "machine described by the options, and says step by step what it does.\n"
     "\n"
     "  --drive E                    the disc's drive letter (default E)\n"
+    "  --also-drive D               the disc is on drive D: too (repeatable)\n"
     "  --launcher-path 'E:\\SUB\\LAUNCH.EXE'\n"
     "                               where the launcher sits (default E:\\LAUNCHER.EXE)\n"
     "  --registry STATE.reg         load a registry editor export first\n"
@@ -40,8 +41,8 @@ int SimulateCommand(int argc, char **argv) {
     SimulateOptions options;
     std::string error;
     const std::vector<std::string> allowed = {
-        "drive",      "launcher-path", "registry",     "installed",       "args", "window",
-        "foreground", "press",         "shell-answer", "export-registry", "json"};
+        "drive",  "also-drive", "launcher-path", "registry",     "installed",       "args",
+        "window", "foreground", "press",         "shell-answer", "export-registry", "json"};
     if (!ParseSimulateOptions(arguments, allowed, &options, &error)) {
         std::fprintf(stderr, "autorun-tool simulate: %s\n%s", error.c_str(), SimulateUsage);
         return 2;

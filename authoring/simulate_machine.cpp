@@ -245,6 +245,10 @@ bool RunSimulation(const MachineDescription &machine, SimulationResult *result,
     standin::MapDrive('C', systemDrive.path.string());
     standin::MapDrive(machine.drive, machine.discFolder);
     standin::SetDriveReadOnly(machine.drive, true);
+    for (char letter : machine.alsoDrives) {
+        standin::MapDrive(letter, machine.discFolder);
+        standin::SetDriveReadOnly(letter, true);
+    }
     standin::SetModulePath(machine.launcherPath);
     standin::SetCommandLine("\"" + machine.launcherPath + "\" " + machine.tail);
 

@@ -18,6 +18,7 @@ struct MachineDescription {
     std::string discFolder; // host folder holding the disc's root
     char drive = 'E';
     std::string launcherPath = "E:\\LAUNCHER.EXE";
+    std::string alsoDrives;   // more letters the same disc folder is mapped to, read-only
     std::string registryText; // a registry editor export loaded first; "" for none
     bool installed = false;   // seed the keys a setup program leaves, as the settings imply
     bool uninstalled = false; // remove the product's two keys (after the export is loaded)

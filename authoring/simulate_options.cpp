@@ -209,6 +209,14 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
             if (!ParsePresses(value, &machine.presses, &machine.pressNames, error)) {
                 return false;
             }
+        } else if (name == "also-drive") {
+            if (value.size() != 1 || !IsLetter(value[0]) || Upper(value[0]) == 'C') {
+                *error = "--also-drive: '" + value + "' is not a drive letter other than C";
+                return false;
+            }
+            if (machine.alsoDrives.find(Upper(value[0])) == std::string::npos) {
+                machine.alsoDrives += Upper(value[0]);
+            }
         } else if (name == "shell-answer") {
             long long number = 0;
             if (!ParseNumber(value, &number)) {
@@ -227,6 +235,10 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
     }
     if (folders.size() != 1) {
         *error = folders.empty() ? "no disc folder given" : "more than one disc folder given";
+        return false;
+    }
+    if (machine.alsoDrives.find(machine.drive) != std::string::npos) {
+        *error = std::string("--also-drive ") + machine.drive + " is the disc's own drive";
         return false;
     }
     machine.discFolder = folders[0];

@@ -590,6 +590,10 @@ RunSummary Summarize(const SimulationResult &result) {
 void PrintSimulation(FILE *out, const MachineDescription &machine, const SimulationResult &result) {
     std::fprintf(out, "Launcher:   %s (the disc folder as drive %c:, read-only)\n",
                  machine.launcherPath.c_str(), machine.drive);
+    for (char letter : machine.alsoDrives) {
+        std::fprintf(out, "            (the same disc folder as drive %c: too, read-only)\n",
+                     letter);
+    }
     std::fprintf(out, "Settings:   %s%s%s\n", result.settingsPath.c_str(),
                  result.settingsNote.empty() ? "" : ": ", result.settingsNote.c_str());
     std::fprintf(out, "Tail:       %s\n",
