@@ -74,6 +74,9 @@ def command(tool, folder_path, record):
                  "--launcher-path", record["launcher_path"],
                  "--registry", os.path.join(folder_path, "before.reg"),
                  "--shell-answer", str(record["shell_answer"]), "--json"]
+    for letter in record["disc_drives"]:
+        if letter.upper() != record["drive"].upper():
+            arguments += ["--also-drive", letter]
     if record["args"]:
         arguments.append("--args=" + record["args"])
     for window in record["windows"]:

@@ -220,6 +220,7 @@ void WriteRecord(const std::string &scenario, const ScenarioRecord &record,
     json += "  \"scenario\": " + Json(scenario) + ",\n";
     json += "  \"not_comparable\": " + Json(record.notComparable) + ",\n";
     json += "  \"drive\": " + Json(std::string(1, record.drive)) + ",\n";
+    json += "  \"disc_drives\": " + Json(record.discDrives) + ",\n";
     json += "  \"launcher_path\": " + Json(record.launcherPath) + ",\n";
     json += "  \"args\": " + Json(record.tail) + ",\n";
     json += "  \"current_folder\": " + Json(record.currentFolder) + ",\n";

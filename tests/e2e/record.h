@@ -17,6 +17,7 @@ struct ScenarioRecord {
     bool started = false;      // a launcher ran: there is something to record
     std::string notComparable; // why the simulator cannot express it; "" when it can
     char drive = 'D';
+    std::string discDrives = "DE"; // every letter the disc folder is mapped to
     std::string launcherPath;
     std::string tail;
     std::string currentFolder = "C:\\";
