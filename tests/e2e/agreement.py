@@ -21,6 +21,10 @@ import sys
 FOLDER_VERBS = (None, "open", "explore")
 
 
+FIELDS = ("not_comparable", "drive", "disc_drives", "launcher_path", "args",
+          "current_folder", "windows", "foreground", "presses", "shell_answer", "observed")
+
+
 def folder(path):
     """A working folder as the started program reports it: no trailing
     backslash except on a drive's root."""
@@ -116,6 +120,11 @@ def main(argv):
                 record = json.load(file)
         except (OSError, ValueError) as error:
             print("FAIL  %s: the record cannot be read (%s)" % (name, error))
+            failed += 1
+            continue
+        missing = [key for key in FIELDS if key not in record]
+        if missing:
+            print("FAIL  %s: the record lacks %s" % (name, ", ".join(missing)))
             failed += 1
             continue
         if record["not_comparable"]:
