@@ -68,8 +68,8 @@ case $out in
 esac
 out_dir=$(dirname "$out")
 [ -d "$out_dir" ] || fail "folder $out_dir of the picture: not found" 2
-disc=$(cd "$disc" && pwd)
-out=$(cd "$out_dir" && pwd)/$(basename "$out")
+disc=$(cd "$disc" && pwd -P)
+out=$(cd "$out_dir" && pwd -P)/$(basename "$out")
 case $out/ in
 "$disc"/*) fail "the picture would be written into the disc folder; choose another place" 2 ;;
 esac
@@ -113,7 +113,8 @@ trap cleanup EXIT
 # The disc as the launcher sees it: a copy of the author's folder (so nothing
 # can be written into it) with the launcher at its root.
 copy=$work/disc
-cp -R "$disc" "$copy" || fail "cannot copy the disc folder $disc"
+mkdir "$copy"
+cp -R "$disc/." "$copy/" || fail "cannot copy the disc folder $disc"
 chmod -R u+w "$copy"
 cp "$launcher" "$copy/LAUNCHER.EXE"
 
