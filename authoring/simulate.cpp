@@ -18,6 +18,7 @@ const char SimulateUsage[] =
     "machine described by the options, and says step by step what it does.\n"
     "\n"
     "  --drive E                    the disc's drive letter (default E)\n"
+    "  --also-drive D               the disc is on drive D: too (repeatable)\n"
     "  --launcher-path 'E:\\SUB\\LAUNCH.EXE'\n"
     "                               where the launcher sits (default E:\\LAUNCHER.EXE)\n"
     "  --registry STATE.reg         load a registry editor export first\n"
@@ -25,10 +26,11 @@ const char SimulateUsage[] =
     "  --args \"/s\"                  the command-line tail\n"
     "  --window CLASS[:TITLE]       a top-level window (repeatable, top first)\n"
     "  --foreground N               window N is in front (0: none, the default)\n"
-    "  --press run|install|close|esc|closebox|toggle,...\n"
+    "  --press run|install|close|esc|closebox|toggle|enter|ok,...\n"
     "                               what the user presses in the dialog, in order\n"
     "  --shell-answer N             what the shell answers a start (> 32 accepts; 42)\n"
     "  --export-registry AFTER.reg  write the registry after the run\n"
+    "  --json                       the outcome as one JSON object instead of the report\n"
     "\n"
     "Exit status: 0 when the simulation ran, 2 for bad usage or input.\n";
 
@@ -39,8 +41,8 @@ int SimulateCommand(int argc, char **argv) {
     SimulateOptions options;
     std::string error;
     const std::vector<std::string> allowed = {
-        "drive",  "launcher-path", "registry", "installed",    "args",
-        "window", "foreground",    "press",    "shell-answer", "export-registry"};
+        "drive",  "also-drive", "launcher-path", "registry",     "installed",       "args",
+        "window", "foreground", "press",         "shell-answer", "export-registry", "json"};
     if (!ParseSimulateOptions(arguments, allowed, &options, &error)) {
         std::fprintf(stderr, "autorun-tool simulate: %s\n%s", error.c_str(), SimulateUsage);
         return 2;
@@ -63,7 +65,11 @@ int SimulateCommand(int argc, char **argv) {
         std::fprintf(stderr, "autorun-tool simulate: %s\n", error.c_str());
         return 2;
     }
-    PrintSimulation(stdout, options.machine, result);
+    if (options.json) {
+        PrintSimulationJson(stdout, result);
+    } else {
+        PrintSimulation(stdout, options.machine, result);
+    }
     if (!options.exportRegistryFile.empty()) {
         std::ofstream out(options.exportRegistryFile, std::ios::binary);
         out << result.registryAfter;

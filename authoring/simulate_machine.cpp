@@ -245,6 +245,10 @@ bool RunSimulation(const MachineDescription &machine, SimulationResult *result,
     standin::MapDrive('C', systemDrive.path.string());
     standin::MapDrive(machine.drive, machine.discFolder);
     standin::SetDriveReadOnly(machine.drive, true);
+    for (char letter : machine.alsoDrives) {
+        standin::MapDrive(letter, machine.discFolder);
+        standin::SetDriveReadOnly(letter, true);
+    }
     standin::SetModulePath(machine.launcherPath);
     standin::SetCommandLine("\"" + machine.launcherPath + "\" " + machine.tail);
 
@@ -296,6 +300,11 @@ bool RunSimulation(const MachineDescription &machine, SimulationResult *result,
     if (SettingsPath[0] == '\0') {
         result->settingsNote = "the launcher forms no settings path from its own path (too long, "
                                "or without a folder): every setting reads as empty";
+    }
+    standin::RegistryValue suppression;
+    if (standin::GetValue(keys.productKey, VALUE_DISABLE_DIALOG, &suppression)) {
+        result->suppressionPresent = true;
+        result->suppressionData.assign(suppression.data.begin(), suppression.data.end());
     }
     result->caption = DialogCaption;
     result->productInstalled = ProductInstalled != 0;

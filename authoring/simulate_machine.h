@@ -18,6 +18,7 @@ struct MachineDescription {
     std::string discFolder; // host folder holding the disc's root
     char drive = 'E';
     std::string launcherPath = "E:\\LAUNCHER.EXE";
+    std::string alsoDrives;   // more letters the same disc folder is mapped to, read-only
     std::string registryText; // a registry editor export loaded first; "" for none
     bool installed = false;   // seed the keys a setup program leaves, as the settings imply
     bool uninstalled = false; // remove the product's two keys (after the export is loaded)
@@ -45,6 +46,10 @@ struct SimulationResult {
     bool productInstalled = false; // what that test found
     int splashWidth = 0;           // the picture painted into the dialog, 0 when none
     int splashHeight = 0;
+    // The dialog-suppression value in the product key after the run, whoever
+    // wrote it: its bytes as stored, or none.
+    bool suppressionPresent = false;
+    std::string suppressionData;
 };
 
 // Settings files larger than this are refused: the launcher re-reads the file

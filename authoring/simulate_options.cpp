@@ -45,6 +45,9 @@ const PressName PressNames[] = {
     {"esc", standin::Press::Escape, 0},
     {"closebox", standin::Press::CloseBox, 0},
     {"toggle", standin::Press::Button, IDC_SHOW_NEXT_TIME},
+    {"enter", standin::Press::Enter, 0},
+    // The help dialog's one button.
+    {"ok", standin::Press::Button, IDOK},
 };
 
 } // namespace
@@ -63,8 +66,8 @@ bool ParsePresses(const std::string &list, std::vector<standin::UserAction> *pre
             }
         }
         if (found == nullptr) {
-            *error =
-                "--press: '" + word + "' is not one of run, install, close, esc, closebox, toggle";
+            *error = "--press: '" + word +
+                     "' is not one of run, install, close, esc, closebox, toggle, enter, ok";
             return false;
         }
         presses->push_back(standin::UserAction{found->press, found->id});
@@ -117,6 +120,14 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
                 return false;
             }
             machine.installed = true;
+            continue;
+        }
+        if (name == "json") {
+            if (inlineValue) {
+                *error = "--json takes no value";
+                return false;
+            }
+            options->json = true;
             continue;
         }
         if (!inlineValue) {
@@ -198,6 +209,14 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
             if (!ParsePresses(value, &machine.presses, &machine.pressNames, error)) {
                 return false;
             }
+        } else if (name == "also-drive") {
+            if (value.size() != 1 || !IsLetter(value[0]) || Upper(value[0]) == 'C') {
+                *error = "--also-drive: '" + value + "' is not a drive letter other than C";
+                return false;
+            }
+            if (machine.alsoDrives.find(Upper(value[0])) == std::string::npos) {
+                machine.alsoDrives += Upper(value[0]);
+            }
         } else if (name == "shell-answer") {
             long long number = 0;
             if (!ParseNumber(value, &number)) {
@@ -216,6 +235,10 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
     }
     if (folders.size() != 1) {
         *error = folders.empty() ? "no disc folder given" : "more than one disc folder given";
+        return false;
+    }
+    if (machine.alsoDrives.find(machine.drive) != std::string::npos) {
+        *error = std::string("--also-drive ") + machine.drive + " is the disc's own drive";
         return false;
     }
     machine.discFolder = folders[0];

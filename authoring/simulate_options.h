@@ -13,6 +13,7 @@ struct SimulateOptions {
     std::string registryFile;       // --registry
     std::string exportRegistryFile; // --export-registry
     bool help = false;
+    bool json = false; // --json: the outcome, machine-readable
 };
 
 // False with a message for an unknown option, a missing or bad value, or a

@@ -590,6 +590,10 @@ RunSummary Summarize(const SimulationResult &result) {
 void PrintSimulation(FILE *out, const MachineDescription &machine, const SimulationResult &result) {
     std::fprintf(out, "Launcher:   %s (the disc folder as drive %c:, read-only)\n",
                  machine.launcherPath.c_str(), machine.drive);
+    for (char letter : machine.alsoDrives) {
+        std::fprintf(out, "            (the same disc folder as drive %c: too, read-only)\n",
+                     letter);
+    }
     std::fprintf(out, "Settings:   %s%s%s\n", result.settingsPath.c_str(),
                  result.settingsNote.empty() ? "" : ": ", result.settingsNote.c_str());
     std::fprintf(out, "Tail:       %s\n",
@@ -736,4 +740,72 @@ void PrintSimulation(FILE *out, const MachineDescription &machine, const Simulat
             std::fprintf(out, "  %s\n", line.c_str());
         }
     }
+}
+
+namespace {
+
+std::string JsonString(const std::string &text) {
+    std::string out = "\"";
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonArgument(const CallRecord &call, std::size_t index) {
+    return HasArgument(call, index) ? JsonString(Argument(call, index)) : "null";
+}
+
+} // namespace
+
+void PrintSimulationJson(FILE *out, const SimulationResult &result) {
+    bool abandoned = false;
+    std::vector<CallRecord> calls = CallsUntilStop(result, &abandoned);
+    std::string dialogs;
+    for (const standin::DialogRecord &dialog : result.dialogs) {
+        dialogs += dialogs.empty() ? "" : ", ";
+        dialogs += dialog.templateId == IDD_HELP ? std::string("\"help\"")
+                                                 : "\"" + std::to_string(dialog.templateId) + "\"";
+    }
+    std::string starts;
+    std::string boxes;
+    for (const CallRecord &call : calls) {
+        if (call.function == "ShellExecuteA") {
+            starts += starts.empty() ? "\n    " : ",\n    ";
+            starts += "{\"verb\": " + JsonArgument(call, 0) +
+                      ", \"file\": " + JsonArgument(call, 1) +
+                      ", \"parameters\": " + JsonArgument(call, 2) +
+                      ", \"directory\": " + JsonArgument(call, 3) +
+                      ", \"answer\": " + std::to_string(call.result) + "}";
+        } else if (call.function == "MessageBoxA" || call.function == "MessageBoxExA") {
+            boxes += boxes.empty() ? "\n    " : ",\n    ";
+            boxes += "{\"caption\": " + JsonArgument(call, 1) +
+                     ", \"text\": " + JsonArgument(call, 0) + "}";
+        }
+    }
+    std::string stored = "null";
+    if (result.suppressionPresent) {
+        stored = "\"";
+        for (char c : result.suppressionData) {
+            char hex[3];
+            std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(c));
+            stored += hex;
+        }
+        stored += "\"";
+    }
+    std::fprintf(out, "{\n  \"dialogs\": [%s],\n", dialogs.c_str());
+    std::fprintf(out, "  \"starts\": [%s%s],\n", starts.c_str(), starts.empty() ? "" : "\n  ");
+    std::fprintf(out, "  \"message_boxes\": [%s%s],\n", boxes.c_str(), boxes.empty() ? "" : "\n  ");
+    std::fprintf(out, "  \"stored\": %s,\n  \"abandoned\": %s\n}\n", stored.c_str(),
+                 abandoned ? "true" : "false");
 }

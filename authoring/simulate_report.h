@@ -25,6 +25,14 @@ RunSummary Summarize(const SimulationResult &result);
 // The whole report of "autorun-tool simulate".
 void PrintSimulation(FILE *out, const MachineDescription &machine, const SimulationResult &result);
 
+// The outcome of a run as one JSON object, for programs that hold the
+// simulator to the real launcher: the dialogs shown (template id, "help"
+// for the help dialog), each start request (verb, file, parameters, folder,
+// the shell's answer), the message boxes, the suppression value after the
+// run (its bytes in hex, or null) and whether a dialog was left open. Bytes
+// outside printable ASCII are written as \u00XX, one per byte.
+void PrintSimulationJson(FILE *out, const SimulationResult &result);
+
 // The changes from one registry export to another, as .reg lines: new keys
 // with their values, changed and new values (each after a "; was" comment
 // with the old line), "=-" for a removed value, "[-KEY]" for a removed key.

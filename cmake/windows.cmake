@@ -98,11 +98,16 @@ set_tests_properties(e2e_prepare PROPERTIES FIXTURES_SETUP e2e_disc TIMEOUT 300)
 add_test(NAME e2e_release COMMAND sh -c
          "mountpoint -q '${E2E_DISC}-ro' && umount '${E2E_DISC}-ro' || true")
 set_tests_properties(e2e_release PROPERTIES FIXTURES_CLEANUP e2e_disc)
+# Each scenario leaves a record of the machine the launcher met and what it
+# did (tests/e2e/record.h); the records of an earlier run are removed first.
+set(E2E_RECORDS ${CMAKE_BINARY_DIR}/e2e/records)
+add_test(NAME e2e_records_reset COMMAND ${CMAKE_COMMAND} -E rm -rf ${E2E_RECORDS})
+set_tests_properties(e2e_records_reset PROPERTIES FIXTURES_SETUP e2e_disc)
 add_test(NAME e2e_tests COMMAND e2e_tests --gtest_filter=-CdRom.*)
 set_tests_properties(e2e_tests PROPERTIES
     FIXTURES_REQUIRED e2e_disc
     TIMEOUT 900
-    ENVIRONMENT "E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>;E2E_SPLASH=${CMAKE_SOURCE_DIR}/examples/disc/SPLASH.BMP")
+    ENVIRONMENT "E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>;E2E_SPLASH=${CMAKE_SOURCE_DIR}/examples/disc/SPLASH.BMP;E2E_RECORDS=${E2E_RECORDS}")
 # The double-byte disc once more, with code page 932: Wine takes it from
 # a Japanese locale, which is compiled into the build folder (the host
 # need not have it installed; without it the scenario is skipped).
@@ -114,7 +119,7 @@ add_test(NAME e2e_codepage_932 COMMAND e2e_tests --gtest_filter=CodePage932.*)
 set_tests_properties(e2e_codepage_932 PROPERTIES
     FIXTURES_REQUIRED "e2e_disc;e2e_locale"
     TIMEOUT 300
-    ENVIRONMENT "LOCPATH=${E2E_LOCALES};LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8;E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>")
+    ENVIRONMENT "LOCPATH=${E2E_LOCALES};LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8;E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>;E2E_RECORDS=${E2E_RECORDS}")
 
 # ---------------------------------------------------------------------------
 # Profile differential test: one Wine process asks the real
@@ -155,3 +160,19 @@ set_tests_properties(e2e_cdrom PROPERTIES
     FIXTURES_REQUIRED e2e_cd
     TIMEOUT 300
     ENVIRONMENT "E2E_CD_LABEL=${E2E_CD_LABEL};E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>")
+
+# The simulator held to the real launcher: autorun-tool simulate (the native
+# build's, made before the Windows builds) is run on every scenario's record,
+# on the host, and its prediction compared with what launcher.exe did.
+find_program(E2E_PYTHON python3 REQUIRED)
+add_test(NAME e2e_agreement COMMAND ${E2E_PYTHON} ${CMAKE_SOURCE_DIR}/tests/e2e/agreement.py
+         --tool ${CMAKE_SOURCE_DIR}/build/native/autorun-tool ${E2E_RECORDS})
+set_tests_properties(e2e_agreement PROPERTIES DEPENDS "e2e_tests;e2e_codepage_932" TIMEOUT 300)
+
+# tools/preview-disc.sh shows the i686 build, the one a disc ships: its own
+# check runs with that build.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_test(NAME preview_disc COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/preview_check.sh
+             ${CMAKE_BINARY_DIR}/preview)
+    set_tests_properties(preview_disc PROPERTIES TIMEOUT 300)
+endif()

@@ -61,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             }
         }
         const std::vector<std::vector<std::string>> verbs = {
-            {"drive", "launcher-path", "registry", "installed", "args", "window", "foreground",
-             "press", "shell-answer", "export-registry"},
+            {"drive", "also-drive", "launcher-path", "registry", "installed", "args", "window",
+             "foreground", "press", "shell-answer", "export-registry", "json"},
             {"registry", "drive", "launcher-path"}};
         for (const std::vector<std::string> &allowed : verbs) {
             SimulateOptions options;

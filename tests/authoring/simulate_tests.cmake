@@ -35,6 +35,12 @@ add_tool_golden(simulate.launcher_in_subfolder simulate-launcher-in-subfolder.tx
 # Installed when the disc was drive D:: the refresh writes E: into the keys.
 add_tool_golden(simulate.example_drive_letter_refresh simulate-example-drive-refresh.txt
                 simulate examples/disc --registry tests/authoring/example-drive-d.reg --press close)
+# The machine-readable outcome the end-to-end agreement check reads; Enter
+# presses the default button, the disc is on drive D: as well.
+add_tool_golden(simulate.example_json simulate-example.json
+                simulate examples/disc --drive F --also-drive D --press enter --json)
+add_tool_golden(simulate.help_json simulate-help.json
+                simulate examples/disc --args /? --press esc,closebox,ok --json)
 add_tool_golden(matrix.example matrix-example.md matrix examples/disc)
 add_tool_golden(matrix.tooltest matrix-tooltest.md matrix tests/authoring/tooltest-disc)
 set(EXPORT_FILE ${AUTHORING_OUT_DIR}/example-install.reg)
@@ -77,5 +83,10 @@ add_tool_refusal(shell_answer "'4x' is not a whole number" "" simulate examples/
 add_tool_refusal(window "give a class, a title" "" simulate examples/disc --window :)
 add_tool_refusal(launcher_path "not a program path" "" simulate examples/disc --launcher-path E:LAUNCH)
 add_tool_refusal(missing_value "--args needs a value" "" simulate examples/disc --args)
+add_tool_refusal(also_drive "not a drive letter other than C" ""
+                 simulate examples/disc --also-drive c)
+add_tool_refusal(also_drive_own "is the disc's own drive" ""
+                 simulate examples/disc --drive F --also-drive f)
+add_tool_refusal(json_value "--json takes no value" "" simulate examples/disc --json=1)
 add_tool_refusal(unknown_option "unknown option '--press'" "" matrix examples/disc --press run)
 add_tool_refusal(no_folder "no disc folder given" "" simulate --installed)

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include "record.h"
+
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -336,11 +338,48 @@ Control ReadControl(HWND dialog, int id) {
     return control;
 }
 
+// Each press on a launcher's window goes into the scenario's record, by the
+// name autorun-tool simulate gives it.
+static void NotePress(const char *name) {
+    if (ScenarioRecord *record = CurrentRecord()) {
+        record->presses.push_back(name);
+    }
+}
+
+static void NoteClick(HWND dialog, int id) {
+    if (CurrentRecord() == nullptr) {
+        return;
+    }
+    if (id == IDOK && TextOf(dialog) == "Command Line Flags") {
+        NotePress("ok");
+        return;
+    }
+    switch (id) {
+    case 1:
+        NotePress("install");
+        break;
+    case 2:
+        NotePress("close");
+        break;
+    case 3:
+        NotePress("run");
+        break;
+    case 1000:
+        NotePress("toggle");
+        break;
+    default:
+        NotePress("unknown-button");
+        break;
+    }
+}
+
 void Click(HWND dialog, int id) {
+    NoteClick(dialog, id);
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
 void ClickSync(HWND dialog, int id) {
+    NoteClick(dialog, id);
     SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
@@ -367,6 +406,7 @@ void PressKey(HWND dialog, UINT virtualKey) {
     // Real key input, through the foreground window as a user's keyboard
     // gives it; should the window not come to the foreground, the key is
     // posted to the control with the focus as the keyboard would deliver it.
+    NotePress(virtualKey == VK_ESCAPE ? "esc" : virtualKey == VK_RETURN ? "enter" : "unknown-key");
     if (PressKeyForReal(dialog, virtualKey)) {
         return;
     }
@@ -386,6 +426,7 @@ void PressKey(HWND dialog, UINT virtualKey) {
 }
 
 void PressCloseBox(HWND window) {
+    NotePress("closebox");
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 

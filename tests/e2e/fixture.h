@@ -3,8 +3,11 @@
 #pragma once
 
 #include "driver.h"
+#include "record.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace e2e {
 
@@ -17,6 +20,7 @@ constexpr int kCheckBox = 1000;
 class LauncherScenario : public ::testing::Test {
 protected:
     void SetUp() override {
+        SetCurrentRecord(&record_);
         ASSERT_EQ(FindTopLevel(0, nullptr, kCaption), nullptr);
         SetEnvironmentVariableA("LAUNCHER_PROBE_LOG", ProbeLog().c_str());
         ASSERT_TRUE(WaitForProbesToEnd(kAppearMs)) << "a probe from an earlier scenario still runs";
@@ -37,6 +41,8 @@ protected:
     void TearDown() override {
         EndLauncher(&launcher_);
         EndLauncher(&second_);
+        WriteScenarioRecord();
+        SetCurrentRecord(nullptr);
         DeleteProductKeys();
         // The disc is read-only media: the launcher never writes under it.
         if (!discBefore_.empty()) {
@@ -71,6 +77,13 @@ protected:
         if (discBefore_.empty()) {
             discBefore_ = SnapshotTree(kDiscWritable);
         }
+        if (!record_.started) {
+            record_.started = true;
+            record_.drive = drive[0];
+            record_.launcherPath = std::string(drive) + ":\\LAUNCH.EXE";
+            record_.tail = tail;
+            record_.registryBefore = ExportProductKeys();
+        }
         launcher_ = StartLauncher(std::string("\"") + drive + ":\\LAUNCH.EXE\" " + tail);
         ASSERT_NE(launcher_.process, nullptr);
     }
@@ -78,6 +91,9 @@ protected:
     HWND WaitForDialog() {
         HWND dialog = WaitForWindow(launcher_.id, "#32770", kCaption, kAppearMs);
         EXPECT_NE(dialog, nullptr) << "no launch dialog";
+        if (dialog != nullptr) {
+            record_.dialogs.push_back(TemplateOf(dialog));
+        }
         return dialog;
     }
 
@@ -113,6 +129,34 @@ protected:
                               : starts[0];
     }
 
+    // What the scenario's record cannot see for itself.
+    void NotComparable(const char *reason) { record_.notComparable = reason; }
+    void NoteWindowInFront(const char *className, const char *title) {
+        record_.windows.push_back(std::string(className) + "\t" + title);
+        record_.foreground = static_cast<int>(record_.windows.size());
+    }
+
+    // Once the launcher has ended: what it started and stored, with the
+    // machine it met, for the agreement check with the simulator.
+    void WriteScenarioRecord() {
+        if (!record_.started) {
+            return;
+        }
+        WaitForProbesToEnd(kAppearMs);
+        std::vector<std::string> starts;
+        for (const ProbeStart &start : ReadProbeLog()) {
+            starts.push_back(start.commandLine + "\t" + start.directory);
+        }
+        std::string stored;
+        DWORD type = 0;
+        bool present = ReadValue(kProductKey, kSuppressionValue, &stored, &type);
+        const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(info->test_suite_name()) + "." + info->name();
+        std::replace(name.begin(), name.end(), '/', '-');
+        WriteRecord(name, record_, kDiscWritable, starts, present, stored);
+    }
+
+    ScenarioRecord record_;
     Launcher launcher_;
     Launcher second_;
     std::string discBefore_;

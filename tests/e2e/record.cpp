@@ -1,0 +1,241 @@
+#include "record.h"
+
+#include "driver.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace e2e {
+
+namespace {
+
+ScenarioRecord *current = nullptr;
+
+std::string Json(const std::string &text) {
+    std::string out = "\"";
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonList(const std::vector<std::string> &items) {
+    std::string out = "[";
+    for (size_t i = 0; i < items.size(); ++i) {
+        out += (i == 0 ? "" : ", ") + Json(items[i]);
+    }
+    return out + "]";
+}
+
+std::string Hex(const std::string &bytes) {
+    std::string out;
+    for (char c : bytes) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(c));
+        out += pair;
+    }
+    return out;
+}
+
+std::string RegString(const std::string &text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+        }
+        out += c;
+    }
+    return out + "\"";
+}
+
+// One key of one view as export lines; nothing when the key is absent.
+std::string ExportKey(const char *path, REGSAM view, const std::string &physical) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) {
+        return {};
+    }
+    std::string out = "[HKEY_LOCAL_MACHINE\\" + physical + "]\r\n";
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD nameLength = sizeof name;
+        BYTE data[1024];
+        DWORD size = sizeof data;
+        DWORD type = 0;
+        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &size) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        std::string valueName = nameLength == 0 ? "@" : RegString(std::string(name, nameLength));
+        std::string bytes(reinterpret_cast<char *>(data), size);
+        if (type == REG_SZ && !bytes.empty() && bytes.back() == '\0' &&
+            bytes.find('\0') == bytes.size() - 1) {
+            out += valueName + "=" + RegString(bytes.substr(0, bytes.size() - 1)) + "\r\n";
+            continue;
+        }
+        char prefix[16];
+        std::snprintf(prefix, sizeof prefix, "hex(%lx):", static_cast<unsigned long>(type));
+        std::string line = valueName + "=" + prefix;
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            char pair[4];
+            std::snprintf(pair, sizeof pair, i == 0 ? "%02x" : ",%02x",
+                          static_cast<unsigned char>(bytes[i]));
+            line += pair;
+        }
+        out += line + "\r\n";
+    }
+    RegCloseKey(key);
+    return out + "\r\n";
+}
+
+std::string RecordsFolder() {
+    char value[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("E2E_RECORDS", value, sizeof value);
+    if (length == 0 || length >= sizeof value) {
+        return {};
+    }
+    return WindowsPathOf(value);
+}
+
+void CreateFolders(const std::string &path) {
+    for (size_t slash = path.find('\\', 3); slash != std::string::npos;
+         slash = path.find('\\', slash + 1)) {
+        CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+    }
+    CreateDirectoryA(path.c_str(), nullptr);
+}
+
+bool KeptWhole(const std::string &name) {
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; });
+    auto endsWith = [&](const char *tail) {
+        size_t n = std::strlen(tail);
+        return lower.size() >= n && lower.compare(lower.size() - n, n, tail) == 0;
+    };
+    return endsWith(".ini") || endsWith(".bmp") || endsWith(".inf") || endsWith(".cfg");
+}
+
+void CopyDisc(const std::string &from, const std::string &to) {
+    CreateDirectoryA(to.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CopyDisc(from + name + "\\", to + name + "\\");
+        } else if (KeptWhole(name)) {
+            CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE);
+        } else {
+            WriteTextFile(to + name, "MZ");
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void RemoveTree(const std::string &folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+} // namespace
+
+ScenarioRecord *CurrentRecord() {
+    return current;
+}
+
+void SetCurrentRecord(ScenarioRecord *record) {
+    current = record;
+}
+
+std::string ExportProductKeys() {
+    std::string out = "Windows Registry Editor Version 5.00\r\n\r\n";
+    const std::string product = kProductKey + std::string();
+    out += ExportKey(kProductKey, KEY_WOW64_32KEY,
+                     "SOFTWARE\\Wow6432Node\\" + product.substr(std::strlen("SOFTWARE\\")));
+    out += ExportKey(kProductKey, KEY_WOW64_64KEY, product);
+    out += ExportKey(kAppPathKey, KEY_WOW64_32KEY, kAppPathKey);
+    return out;
+}
+
+std::string TemplateOf(HWND dialog) {
+    bool run = GetDlgItem(dialog, 3) != nullptr;
+    bool install = GetDlgItem(dialog, 1) != nullptr;
+    HWND box = GetDlgItem(dialog, 1000);
+    bool checkBox = box != nullptr && IsWindowVisible(box);
+    if (run && install) {
+        return checkBox ? "501" : "500";
+    }
+    if (install) {
+        return "502";
+    }
+    return run ? "503" : "unknown";
+}
+
+void WriteRecord(const std::string &scenario, const ScenarioRecord &record,
+                 const std::string &discFolder, const std::vector<std::string> &starts,
+                 bool storedPresent, const std::string &stored) {
+    std::string root = RecordsFolder();
+    if (root.empty() || !record.started) {
+        return;
+    }
+    std::string folder = root + "\\" + scenario;
+    RemoveTree(folder);
+    CreateFolders(folder);
+    CopyDisc(discFolder, folder + "\\disc\\");
+    WriteTextFile(folder + "\\before.reg", record.registryBefore);
+    std::string json = "{\n";
+    json += "  \"scenario\": " + Json(scenario) + ",\n";
+    json += "  \"not_comparable\": " + Json(record.notComparable) + ",\n";
+    json += "  \"drive\": " + Json(std::string(1, record.drive)) + ",\n";
+    json += "  \"disc_drives\": " + Json(record.discDrives) + ",\n";
+    json += "  \"launcher_path\": " + Json(record.launcherPath) + ",\n";
+    json += "  \"args\": " + Json(record.tail) + ",\n";
+    json += "  \"current_folder\": " + Json(record.currentFolder) + ",\n";
+    json += "  \"windows\": " + JsonList(record.windows) + ",\n";
+    json += "  \"foreground\": " + std::to_string(record.foreground) + ",\n";
+    json += "  \"presses\": " + JsonList(record.presses) + ",\n";
+    json += "  \"shell_answer\": " + std::to_string(record.shellAnswer) + ",\n";
+    json += "  \"observed\": {\n";
+    json += "    \"dialogs\": " + JsonList(record.dialogs) + ",\n";
+    json += "    \"starts\": " + JsonList(starts) + ",\n";
+    json +=
+        std::string("    \"folder_opened\": ") + (record.folderOpened ? "true" : "false") + ",\n";
+    json += "    \"stored\": " + (storedPresent ? Json(Hex(stored)) : std::string("null")) + "\n";
+    json += "  }\n}\n";
+    WriteTextFile(folder + "\\scenario.json", json);
+}
+
+} // namespace e2e

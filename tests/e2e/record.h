@@ -1,0 +1,56 @@
+// What each scenario did, written down so that the simulator can be held to
+// the real launcher: the machine the launcher met (the disc, the registry,
+// its path, switches, windows and current folder), what the user did, what
+// the shell answered, and what came of it (the dialogs seen, the programs
+// started, the stored suppression value). One folder per scenario under
+// E2E_RECORDS; without that variable nothing is written.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct ScenarioRecord {
+    bool started = false;      // a launcher ran: there is something to record
+    std::string notComparable; // why the simulator cannot express it; "" when it can
+    char drive = 'D';
+    std::string discDrives = "DE"; // every letter the disc folder is mapped to
+    std::string launcherPath;
+    std::string tail;
+    std::string currentFolder = "C:\\";
+    std::string registryBefore;       // registry editor export of the product's keys
+    std::vector<std::string> windows; // "class\ttitle", top first
+    int foreground = 0;               // 1-based into windows; 0 none of them
+    std::vector<std::string> presses; // as autorun-tool simulate --press names them
+    long long shellAnswer = 42;
+    std::vector<std::string> dialogs; // "500".."503" by the controls seen, "help"
+    bool folderOpened = false;
+};
+
+// The record the driver's presses are written into while a scenario runs.
+ScenarioRecord *CurrentRecord();
+void SetCurrentRecord(ScenarioRecord *record);
+
+// The product's keys in both registry views as a version 5.00 export, under
+// the physical paths a 64-bit system keeps them at (the 32-bit view under
+// SOFTWARE\Wow6432Node; App Paths, shared by both views, as the 32-bit view
+// reads it).
+std::string ExportProductKeys();
+
+// The dialog template shown, told from the controls a user sees: Run and
+// Install present or not, and the check box.
+std::string TemplateOf(HWND dialog);
+
+// Writes the record's folder: scenario.json, before.reg and a copy of the
+// disc as laid out (the settings file and pictures whole, every other file a
+// two-byte stand-in, since only its presence matters). Observations made at
+// the end are passed in: the probe's starts ("command line\tdirectory") and
+// the stored suppression value.
+void WriteRecord(const std::string &scenario, const ScenarioRecord &record,
+                 const std::string &discFolder, const std::vector<std::string> &starts,
+                 bool storedPresent, const std::string &stored);
+
+} // namespace e2e
