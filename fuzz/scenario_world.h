@@ -17,8 +17,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -404,7 +402,7 @@ inline std::string Encode(World w) {
 // Building the machine
 
 struct Machine {
-    std::filesystem::path root; // holds disc/ and c/
+    std::string root; // a host directory or a memory folder; holds disc/ and c/
     char discLetter = 'E';
     std::string modulePath;
     std::string settingsWindowsPath; // where autorun.ini was written, "" none
@@ -475,12 +473,9 @@ inline std::string ModulePath(const World &w, char disc) {
 }
 
 inline void WriteHostFile(const std::string &host, const std::string &bytes) {
-    if (host.empty()) {
-        return;
+    if (!host.empty()) {
+        standin::PutHostFile(host, bytes);
     }
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(host).parent_path(), ignored);
-    std::ofstream(host, std::ios::binary) << bytes;
 }
 
 // Reads a settings value the way the launcher does, so the registry can be
@@ -527,18 +522,19 @@ inline void LayKey(const std::string &logicalPath, const Key &key) {
     }
 }
 
-// Builds the machine in root (which must exist and be empty).
-inline Machine ApplyWorld(const World &w, const std::filesystem::path &root) {
+// Builds the machine in root, a host directory that must exist and be empty
+// or a memory folder (standin::MemoryFolder; the reset below empties it).
+inline Machine ApplyWorld(const World &w, const std::string &root) {
     Machine m;
     m.root = root;
     static const char letters[] = {'E', 'D', 'Z'};
     m.discLetter = letters[w.discLetter % 3];
-    std::filesystem::create_directories(root / "disc");
-    std::filesystem::create_directories(root / "c");
     standin::Reset();
+    standin::MakeHostFolders(root + "/disc");
+    standin::MakeHostFolders(root + "/c");
     standin::SetAnsiCodePage(w.codePage == 1 ? 932 : 1252);
-    standin::MapDrive(m.discLetter, (root / "disc").string());
-    standin::MapDrive('C', (root / "c").string());
+    standin::MapDrive(m.discLetter, root + "/disc");
+    standin::MapDrive('C', root + "/c");
     m.modulePath = ModulePath(w, m.discLetter);
     standin::SetModulePath(m.modulePath);
 
@@ -590,10 +586,10 @@ inline Machine ApplyWorld(const World &w, const std::filesystem::path &root) {
     standin::SetShellAnswer(static_cast<INT_PTR>(w.shellAnswer));
 
     if (w.installDirectory || w.installedProgram || w.configFile) {
-        std::filesystem::create_directories(root / "c" / "Product");
+        standin::MakeHostFolders(root + "/c/Product");
     }
     if (w.installedProgram) {
-        WriteHostFile((root / "c" / "Product" / "PRODUCT.EXE").string(), "MZ");
+        WriteHostFile(root + "/c/Product/PRODUCT.EXE", "MZ");
     }
     if (w.configFile) {
         std::string stem = keyName.substr(0, keyName.find('.'));
@@ -618,24 +614,8 @@ struct Snapshot {
     std::vector<standin::RegistryKey> registry;
 };
 
-inline std::map<std::string, std::string> FilesBelow(const std::filesystem::path &directory) {
-    std::map<std::string, std::string> files;
-    std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(directory, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        if (it->is_regular_file()) {
-            std::ifstream in(it->path(), std::ios::binary);
-            files[it->path().string()] =
-                std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        } else if (it->is_directory()) {
-            files[it->path().string() + "/"] = "";
-        }
-    }
-    return files;
-}
-
 inline Snapshot Take(const Machine &m) {
-    return Snapshot{FilesBelow(m.root / "disc"), standin::RegistryKeys()};
+    return Snapshot{standin::HostTree(m.root + "/disc"), standin::RegistryKeys()};
 }
 
 inline bool Lower(const std::string &a, const std::string &b) {

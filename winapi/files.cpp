@@ -1,6 +1,6 @@
-// Files and drives: Windows paths over host directories, and the few file
-// calls the launcher makes (existence tests and the bitmap reader's
-// open/read/close).
+// Files and drives: Windows paths over host directories (or the stand-in's
+// memory folders, file_tree.cpp), and the few file calls the launcher makes
+// (existence tests and the bitmap reader's open/read/close).
 //
 // A disc is authored on a case-insensitive file system, so a launcher asking
 // for "autorun.ini" must find "AUTORUN.INI": every component of a Windows
@@ -16,18 +16,35 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
 
-std::map<char, std::string> drives; // upper-case letter -> host directory
+std::map<char, std::string> drives; // upper-case letter -> host directory or memory folder
+
+// A file open for reading: a host descriptor, or the bytes of a memory file
+// as they were when it was opened (a rewrite replaces them, as a rename does
+// on the host) and how far it has been read.
+struct OpenedFile {
+    int descriptor = -1;
+    std::shared_ptr<const std::string> bytes;
+    std::size_t position = 0;
+};
+
+void Close(const OpenedFile &file) {
+    if (file.descriptor >= 0) {
+        close(file.descriptor);
+    }
+}
 
 // Open files, keyed by the value handed to the caller. HFILEs and HANDLEs get
 // separate, recognisable ranges so that a handle passed to the wrong family
 // of calls is refused instead of reaching some other open file.
-std::map<HFILE, int> lopenFiles;
-std::map<HANDLE, int> createdFiles;
+std::map<HFILE, OpenedFile> lopenFiles;
+std::map<HANDLE, OpenedFile> createdFiles;
 HFILE nextHfile = 0x100;
 std::uintptr_t nextHandle = 0x5000;
 std::vector<UINT> readRequests;
@@ -81,32 +98,65 @@ DWORD MissingError(const std::string &hostPath) {
         return ERROR_PATH_NOT_FOUND;
     }
     std::string parent = hostPath.substr(0, hostPath.find_last_of('/'));
-    struct stat info;
-    if (stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (standin::detail::StatHost(parent).directory) {
         return ERROR_FILE_NOT_FOUND;
     }
     return ERROR_PATH_NOT_FOUND;
 }
 
-// Opens a Windows path for reading: a descriptor, or -1 with the last error
-// set. A directory is not a file to read.
-int OpenForReading(const char *windowsPath) {
+// Opens a Windows path for reading: false with the last error set when it
+// cannot be. A directory is not a file to read.
+bool OpenForReading(const char *windowsPath, OpenedFile *file) {
     std::string host = standin::HostPath(windowsPath);
-    struct stat info;
-    if (host.empty() || stat(host.c_str(), &info) != 0) {
+    standin::detail::HostEntry entry = standin::detail::StatHost(host);
+    if (!entry.exists) {
         SetLastError(MissingError(host));
-        return -1;
+        return false;
     }
-    if (!S_ISREG(info.st_mode)) {
+    if (!entry.regular) {
         SetLastError(ERROR_ACCESS_DENIED);
-        return -1;
+        return false;
     }
-    int descriptor = open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
+    if (standin::detail::IsMemoryPath(host)) {
+        file->bytes = standin::detail::OpenMemoryFile(host);
+        return true;
+    }
+    file->descriptor = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file->descriptor < 0) {
         SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
-        return -1;
+        return false;
     }
-    return descriptor;
+    return true;
+}
+
+// Reads up to count bytes; -1 on a read error.
+long ReadOpened(OpenedFile &file, char *bytes, UINT count) {
+    if (file.descriptor < 0) {
+        std::size_t left = file.bytes->size() - file.position;
+        std::size_t got = count < left ? count : left;
+        if (got > 0) {
+            std::memcpy(bytes, file.bytes->data() + file.position, got);
+            file.position += got;
+        }
+        return static_cast<long>(got);
+    }
+    // A pipe or a slow file system may return less than asked before the
+    // end of the file; the platform call does not, so read until done.
+    UINT total = 0;
+    while (total < count) {
+        ssize_t got = read(file.descriptor, bytes + total, count - total);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return -1;
+        }
+        if (got == 0) {
+            break;
+        }
+        total += static_cast<UINT>(got);
+    }
+    return static_cast<long>(total);
 }
 
 } // namespace
@@ -131,7 +181,9 @@ std::string HostPath(const char *windowsPath) {
         return std::string();
     }
 
-    std::vector<std::string> components;
+    // Views into windowsPath: every call of every profile read comes here,
+    // so the path is taken apart without copying it.
+    std::vector<std::string_view> components;
     const char *p = windowsPath + 2;
     while (*p != '\0') {
         while (IsSeparator(*p)) {
@@ -141,7 +193,7 @@ std::string HostPath(const char *windowsPath) {
         while (*p != '\0' && !IsSeparator(*p)) {
             ++p;
         }
-        std::string component(start, p);
+        std::string_view component(start, static_cast<std::size_t>(p - start));
         if (component.empty() || component == ".") {
             continue;
         }
@@ -158,15 +210,28 @@ std::string HostPath(const char *windowsPath) {
     // Once a component is missing, nothing below it can exist: the rest is
     // kept as written, so that a file can be created under that name.
     std::string host = drive->second;
+    bool memory = standin::detail::IsMemoryPath(host);
     bool exists = true;
-    for (const std::string &component : components) {
-        std::string name = exists ? FindEntry(host, component) : std::string();
+    for (std::string_view component : components) {
+        std::size_t directoryEnd = host.size();
+        if (host != "/") {
+            host += '/';
+        }
+        std::size_t nameStart = host.size();
+        if (memory) {
+            // A match without regard to case has the component's length, so
+            // the memory folder's spelling is written over it in place.
+            host += component;
+            exists = exists && standin::detail::ResolveMemoryEntry(host, nameStart);
+            continue;
+        }
+        std::string name;
+        if (exists) {
+            name = FindEntry(host.substr(0, directoryEnd), std::string(component));
+        }
         if (name.empty()) {
             exists = false;
             name = component;
-        }
-        if (host != "/") {
-            host += '/';
         }
         host += name;
     }
@@ -184,15 +249,16 @@ int OpenFileCount() {
 namespace detail {
 void ResetFiles() {
     for (const auto &file : lopenFiles) {
-        close(file.second);
+        Close(file.second);
     }
     for (const auto &file : createdFiles) {
-        close(file.second);
+        Close(file.second);
     }
     lopenFiles.clear();
     createdFiles.clear();
     readRequests.clear();
     drives.clear();
+    ResetMemoryFolders();
     nextHfile = 0x100;
     nextHandle = 0x5000;
 }
@@ -221,11 +287,11 @@ HFILE OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
     } else if ((style & OF_EXIST) == 0) {
         error = ERROR_INVALID_PARAMETER; // only existence tests are made
     } else {
-        int descriptor = OpenForReading(fileName);
-        if (descriptor < 0) {
+        OpenedFile file;
+        if (!OpenForReading(fileName, &file)) {
             error = GetLastError();
         } else {
-            close(descriptor);
+            Close(file);
             result = 1;
         }
     }
@@ -238,16 +304,15 @@ HFILE OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
 
 DWORD GetFileAttributesA(LPCSTR fileName) {
     std::string host = standin::HostPath(fileName);
-    struct stat info;
-    if (host.empty() || stat(host.c_str(), &info) != 0) {
+    standin::detail::HostEntry entry = standin::detail::StatHost(host);
+    if (!entry.exists) {
         SetLastError(MissingError(host));
         return INVALID_FILE_ATTRIBUTES;
     }
-    if (S_ISDIR(info.st_mode)) {
+    if (entry.directory) {
         return FILE_ATTRIBUTE_DIRECTORY;
     }
-    // The mode bits, not access(): tests run as root, who may write anything.
-    return (info.st_mode & 0222) == 0 ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+    return entry.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
 }
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD share, LPVOID security, DWORD disposition,
@@ -264,13 +329,13 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD share, LPVOID security, 
         SetLastError(ERROR_PATH_NOT_FOUND); // the ANSI calls stop at MAX_PATH
         return INVALID_HANDLE_VALUE;
     }
-    int descriptor = OpenForReading(fileName);
-    if (descriptor < 0) {
+    OpenedFile file;
+    if (!OpenForReading(fileName, &file)) {
         return INVALID_HANDLE_VALUE;
     }
     HANDLE handle = reinterpret_cast<HANDLE>(nextHandle);
     nextHandle += 4;
-    createdFiles[handle] = descriptor;
+    createdFiles[handle] = file;
     return handle;
 }
 
@@ -280,7 +345,7 @@ BOOL CloseHandle(HANDLE handle) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    close(file->second);
+    Close(file->second);
     createdFiles.erase(file);
     return TRUE;
 }
@@ -290,13 +355,13 @@ HFILE _lopen(LPCSTR path, int mode) {
         SetLastError(ERROR_INVALID_PARAMETER); // only reading is offered
         return HFILE_ERROR;
     }
-    int descriptor = OpenForReading(path);
-    if (descriptor < 0) {
+    OpenedFile opened;
+    if (!OpenForReading(path, &opened)) {
         return HFILE_ERROR;
     }
     HFILE file = nextHfile;
     nextHfile += 4;
-    lopenFiles[file] = descriptor;
+    lopenFiles[file] = opened;
     return file;
 }
 
@@ -307,25 +372,12 @@ UINT _lread(HFILE file, LPVOID buffer, UINT count) {
         SetLastError(ERROR_INVALID_HANDLE);
         return static_cast<UINT>(HFILE_ERROR);
     }
-    // A pipe or a slow file system may return less than asked before the
-    // end of the file; the platform call does not, so read until done.
-    UINT total = 0;
-    auto *bytes = static_cast<char *>(buffer);
-    while (total < count) {
-        ssize_t got = read(open->second, bytes + total, count - total);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return static_cast<UINT>(HFILE_ERROR);
-        }
-        if (got == 0) {
-            break;
-        }
-        total += static_cast<UINT>(got);
+    long got = ReadOpened(open->second, static_cast<char *>(buffer), count);
+    if (got < 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return static_cast<UINT>(HFILE_ERROR);
     }
-    return total;
+    return static_cast<UINT>(got);
 }
 
 HFILE _lclose(HFILE file) {
@@ -334,7 +386,7 @@ HFILE _lclose(HFILE file) {
         SetLastError(ERROR_INVALID_HANDLE);
         return HFILE_ERROR;
     }
-    close(open->second);
+    Close(open->second);
     lopenFiles.erase(open);
     return 0;
 }

@@ -1,11 +1,11 @@
 // Profile files: named sections of "key=value" lines, read and written the
 // way the platform's profile calls do.
 //
-// Every call reads the file afresh (nothing is cached, so a file changed by
-// someone else between two calls is seen at once). A write changes only the
-// lines it must: every other byte of the file, line ends included, stays as
-// it was, and the new content replaces the old in one rename so a failed
-// write never leaves a half-written file.
+// Every call reads the file afresh (only the parse of the very same bytes is
+// reused, so a file changed by someone else between two calls is seen at
+// once). A write changes only the lines it must: every other byte of the
+// file, line ends included, stays as it was, and the new content replaces the
+// old in one rename so a failed write never leaves a half-written file.
 #include <standin.h>
 
 #include <fcntl.h>
@@ -134,38 +134,28 @@ std::vector<Line> SplitLines(const std::string &content) {
     return lines;
 }
 
-// The host file behind a Windows file name; false when it cannot be read
-// (missing, not mapped, a directory), which every read treats as an empty
-// file.
-bool LoadProfile(LPCSTR fileName, Profile *profile) {
-    profile->content.clear();
-    profile->lines.clear();
-    if (fileName == nullptr || fileName[0] == '\0') {
-        return false;
+// The host file behind a Windows file name, parsed; a file that cannot be
+// read (missing, not mapped, a directory) is an empty profile.
+//
+// The bytes are read on every call; only their parse is kept, for as long as
+// the next call reads the very same bytes (the launcher reads one settings
+// file many times in a run, and a run of the scenario fuzzer is mostly that).
+// The reference stays valid until the next call.
+const Profile &LoadProfile(LPCSTR fileName) {
+    static const Profile none;
+    static Profile parsed;
+    static bool parsedValid = false;
+    static std::string bytes; // kept to reuse its storage
+    if (fileName == nullptr || fileName[0] == '\0' ||
+        !standin::detail::ReadHostFile(standin::HostPath(fileName), &bytes)) {
+        return none;
     }
-    std::string host = standin::HostPath(fileName);
-    struct stat info;
-    if (host.empty() || stat(host.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return false;
+    if (!parsedValid || bytes != parsed.content) {
+        parsed.content = bytes;
+        parsed.lines = SplitLines(parsed.content);
+        parsedValid = true;
     }
-    int descriptor = open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        return false;
-    }
-    char chunk[4096];
-    for (;;) {
-        ssize_t got = read(descriptor, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        profile->content.append(chunk, static_cast<std::size_t>(got));
-    }
-    close(descriptor);
-    profile->lines = SplitLines(profile->content);
-    return true;
+    return parsed;
 }
 
 constexpr std::size_t None = static_cast<std::size_t>(-1);
@@ -267,6 +257,9 @@ bool ReadOnly(const struct stat &info) {
 // bits are checked rather than relying on the write to fail, because tests
 // run as root, who may write anything.
 bool StoreProfile(const std::string &hostPath, const std::string &content) {
+    if (standin::detail::IsMemoryPath(hostPath)) {
+        return standin::detail::ReplaceMemoryFile(hostPath, content);
+    }
     std::string target = hostPath;
     struct stat info;
     bool exists = stat(target.c_str(), &info) == 0;
@@ -338,8 +331,7 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
     if (buffer == nullptr || size == 0) {
         return 0;
     }
-    Profile profile;
-    LoadProfile(fileName, &profile); // a file that cannot be read has no sections
+    const Profile &profile = LoadProfile(fileName); // a file that cannot be read has no sections
 
     if (section == nullptr) {
         std::vector<std::string> names;
@@ -397,14 +389,13 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR 
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
-    struct stat info;
-    if (stat(host.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    standin::detail::HostEntry existing = standin::detail::StatHost(host);
+    if (existing.exists && !existing.regular) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
 
-    Profile profile;
-    LoadProfile(fileName, &profile);
+    const Profile &profile = LoadProfile(fileName);
     std::string content = profile.content;
     std::size_t header = FindSection(profile, sectionName);
 
@@ -456,7 +447,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR 
         }
     }
 
-    if (content == profile.content && stat(host.c_str(), &info) == 0) {
+    if (content == profile.content && standin::detail::StatHost(host).exists) {
         return TRUE; // already so: the file is not touched
     }
     return StoreProfile(host, content) ? TRUE : FALSE;

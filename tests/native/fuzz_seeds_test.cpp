@@ -260,7 +260,9 @@ TEST(Promises, CheckNoticesEachKindOfBreak) {
     } breaks[] = {
         {"disc written",
          [](const world::Machine &m) {
-             std::ofstream(m.root / "disc" / "autorun.ini", std::ios::app) << "x";
+             std::string bytes;
+             standin::GetHostFile(m.root + "/disc/autorun.ini", &bytes);
+             standin::PutHostFile(m.root + "/disc/autorun.ini", bytes + "x");
          },
          "written on the disc"},
         {"key created", [](const world::Machine &) { standin::CreateKey("SOFTWARE\\New"); },

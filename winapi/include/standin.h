@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,6 +41,22 @@ std::string HostPath(const char *windowsPath);
 std::vector<UINT> ReadRequests();
 int OpenFileCount(); // files opened with _lopen and not yet closed
 
+// A folder held in memory instead of on the host: MemoryFolder(name) makes it
+// (empty) and gives its name, "memory:NAME", which MapDrive takes like a host
+// directory; every file and profile call then answers as over a host
+// directory with the same content. HostPath gives "memory:NAME/DIR/FILE"
+// below it. Reset() empties every memory folder.
+std::string MemoryFolder(const std::string &name);
+// Host-side helpers that work on host paths of either kind (a host directory
+// or a memory folder), for tests and tools that lay out and read back drives.
+bool PutHostFile(const std::string &hostPath, const std::string &bytes); // makes the folders
+bool GetHostFile(const std::string &hostPath, std::string *bytes);       // false: no file
+bool MakeHostFolders(const std::string &hostPath);                       // with every parent
+bool SetHostReadOnly(const std::string &hostPath, bool readOnly);        // no write bits
+bool RemoveHostPath(const std::string &hostPath); // a file, or a folder with all below it
+// Every file (path -> bytes) and folder (path + "/" -> "") below a folder.
+std::map<std::string, std::string> HostTree(const std::string &hostDirectory);
+
 // ---------------------------------------------------------------------------
 // Registry (registry.cpp, regfile.cpp): HKEY_LOCAL_MACHINE as a store.
 enum class View { Native, Wow6432 };
@@ -49,14 +67,14 @@ struct RegistryValue {
 // Loads a registry editor export (REGEDIT4 or version 5.00, ANSI, UTF-8 or
 // UTF-16LE) into the store; false when the text is not such an export.
 bool ImportRegistry(const std::string &regFileText);
-std::string ExportRegistry(); // version 5.00 text, UTF-8
-void CreateKey(const std::string &path);                      // below HKLM, "SOFTWARE\X\Y"
+std::string ExportRegistry();            // version 5.00 text, UTF-8
+void CreateKey(const std::string &path); // below HKLM, "SOFTWARE\X\Y"
 void SetValue(const std::string &keyPath, const std::string &name, const RegistryValue &value);
 bool GetValue(const std::string &keyPath, const std::string &name, RegistryValue *value);
 bool KeyExists(const std::string &path);
 void DenyWriteAccess(const std::string &keyPath, bool deny); // as for a standard user
 int OpenKeyCount();                                          // handles opened and not closed
-void DeleteKey(const std::string &path); // with all its subkeys
+void DeleteKey(const std::string &path);                     // with all its subkeys
 void DeleteValue(const std::string &keyPath, const std::string &name);
 // Every key with its values, parents before children: HKEY_LOCAL_MACHINE itself
 // first (path ""), subkeys in name order, values in the order they were made.
@@ -192,8 +210,8 @@ void FailNextCreatePalette();
 
 int LiveGlobalBlocks(); // allocated and not freed
 int GlobalFrees();
-int GlobalFreeErrors();             // GlobalFree of a handle that is not live
-void FailNextGlobalAlloc();         // the next GlobalAlloc gives NULL
+int GlobalFreeErrors();                 // GlobalFree of a handle that is not live
+void FailNextGlobalAlloc();             // the next GlobalAlloc gives NULL
 void SetGlobalAllocLimit(SIZE_T bytes); // larger requests fail (default 256 MB)
 int GlobalLockCount(HGLOBAL memory);    // -1 for a handle that is not live
 
@@ -208,4 +226,25 @@ void ResetDesktop();
 void ResetShell();
 void ResetGdi();
 void ResetMemory();
+void ResetMemoryFolders();
+
+// The one way the file and profile calls reach bytes (file_tree.cpp), so that
+// a host directory and a memory folder answer alike.
+struct HostEntry {
+    bool exists = false;
+    bool directory = false;
+    bool regular = false;
+    bool readOnly = false; // no write bits
+};
+bool IsMemoryPath(const std::string &hostPath);
+HostEntry StatHost(const std::string &hostPath);
+// Whether a memory folder holds hostPath's last name (from nameStart on),
+// exactly or else without regard to ASCII case (first in byte order); a
+// match in another case is written over the name as the folder spells it.
+bool ResolveMemoryEntry(std::string &hostPath, std::size_t nameStart);
+std::shared_ptr<const std::string> OpenMemoryFile(const std::string &hostPath); // null: no file
+bool ReadHostFile(const std::string &hostPath, std::string *bytes); // regular files only
+// Replaces (or creates) a memory file as a host rewrite through a temporary
+// file would; false with the last error set when refused.
+bool ReplaceMemoryFile(const std::string &hostPath, const std::string &content);
 } // namespace standin::detail
