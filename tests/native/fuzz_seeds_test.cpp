@@ -251,6 +251,49 @@ TEST(Promises, HoldOnTheTypicalMachines) {
     }
 }
 
+// What one run left behind, with the machine's own folder taken out of paths.
+std::string Outcome(const world::Machine &machine, int exitCode) {
+    std::string out = "exit " + std::to_string(exitCode) + "\n";
+    for (const auto &[path, bytes] : standin::HostTree(machine.root)) {
+        out += "file " + path.substr(machine.root.size()) + " = " + bytes + "\n";
+    }
+    for (const standin::ShellRequest &request : standin::ShellRequests()) {
+        out += "start " + request.verb + "|" + request.file + "|" + request.parameters + "|" +
+               request.directory + "\n";
+    }
+    for (const standin::MessageBoxRecord &box : standin::MessageBoxes()) {
+        out += "box " + box.text + "|" + box.caption + "\n";
+    }
+    for (const standin::DialogRecord &dialog : standin::Dialogs()) {
+        out += "dialog " + std::to_string(dialog.templateId) + " " + std::to_string(dialog.result) +
+               "\n";
+    }
+    for (const std::string &call : standin::DesktopCalls()) {
+        out += call + "\n";
+    }
+    return out + standin::ExportRegistry();
+}
+
+// The fuzzer runs its machines in a memory folder; each typical machine must
+// come out the same there as over host folders, byte for byte.
+TEST(Promises, SameOnBothBackings) {
+    for (const Row &row : Rows()) {
+        std::string results[2];
+        for (int memory = 0; memory < 2; ++memory) {
+            TempRoot host;
+            std::string root = memory ? standin::MemoryFolder("world") : host.Path().string();
+            world::Machine machine = world::ApplyWorld(row.world, root);
+            world::Snapshot before = world::Take(machine);
+            std::string tail = world::CommandTail(row.world);
+            int exitCode = WinMain(standin::LauncherModule(), nullptr, tail.data(), SW_SHOWDEFAULT);
+            world::Snapshot after = world::Take(machine);
+            EXPECT_EQ(world::CheckPromises(before, after, exitCode), "") << row.label;
+            results[memory] = Outcome(machine, exitCode);
+        }
+        EXPECT_EQ(results[0], results[1]) << row.label;
+    }
+}
+
 // The check itself must notice a broken promise, or the fuzzer proves nothing.
 TEST(Promises, CheckNoticesEachKindOfBreak) {
     struct Break {
@@ -288,13 +331,16 @@ TEST(Promises, CheckNoticesEachKindOfBreak) {
          "unexpected message box"},
     };
     for (const Break &b : breaks) {
-        TempRoot root;
-        world::Machine machine = world::ApplyWorld(Example(), root.Path());
-        world::Snapshot before = world::Take(machine);
-        b.act(machine);
-        world::Snapshot after = world::Take(machine);
-        EXPECT_NE(world::CheckPromises(before, after, 0).find(b.expected), std::string::npos)
-            << b.label;
+        for (bool memory : {false, true}) {
+            TempRoot host;
+            std::string root = memory ? standin::MemoryFolder("world") : host.Path().string();
+            world::Machine machine = world::ApplyWorld(Example(), root);
+            world::Snapshot before = world::Take(machine);
+            b.act(machine);
+            world::Snapshot after = world::Take(machine);
+            EXPECT_NE(world::CheckPromises(before, after, 0).find(b.expected), std::string::npos)
+                << b.label << (memory ? " (memory folder)" : "");
+        }
     }
 }
 
