@@ -82,8 +82,12 @@ bool MakeMemoryFolders(const std::string &path) {
     }
     std::size_t end = RootLength(path);
     for (;;) {
-        std::string prefix = path.substr(0, end);
-        MemoryNode &node = nodes[prefix];
+        std::string_view prefix(path.data(), end);
+        auto found = nodes.find(prefix);
+        if (found == nodes.end()) {
+            found = nodes.emplace(std::string(prefix), MemoryNode{}).first;
+        }
+        MemoryNode &node = found->second;
         if (node.bytes != nullptr) {
             return false; // a file
         }

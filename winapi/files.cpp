@@ -184,6 +184,7 @@ std::string HostPath(const char *windowsPath) {
     // Views into windowsPath: every call of every profile read comes here,
     // so the path is taken apart without copying it.
     std::vector<std::string_view> components;
+    components.reserve(16);
     const char *p = windowsPath + 2;
     while (*p != '\0') {
         while (IsSeparator(*p)) {
@@ -209,7 +210,9 @@ std::string HostPath(const char *windowsPath) {
 
     // Once a component is missing, nothing below it can exist: the rest is
     // kept as written, so that a file can be created under that name.
-    std::string host = drive->second;
+    std::string host;
+    host.reserve(drive->second.size() + std::strlen(windowsPath) + 1);
+    host = drive->second;
     bool memory = standin::detail::IsMemoryPath(host);
     bool exists = true;
     for (std::string_view component : components) {
