@@ -719,4 +719,31 @@ inline std::string CheckPromises(const Snapshot &before, const Snapshot &after, 
     return "";
 }
 
+// What one run left behind, the machine's own folder taken out of paths: the
+// same world must leave the same over a host folder and a memory folder.
+inline std::string Outcome(const Machine &machine, int exitCode) {
+    std::string out = "exit " + std::to_string(exitCode) + "\n";
+    for (const auto &[path, bytes] : standin::HostTree(machine.root)) {
+        out += "file " + path.substr(machine.root.size()) + " = " + bytes + "\n";
+    }
+    for (const standin::ShellRequest &request : standin::ShellRequests()) {
+        out += "start " + request.verb + "|" + request.file + "|" + request.parameters + "|" +
+               request.directory + "\n";
+    }
+    for (const standin::MessageBoxRecord &box : standin::MessageBoxes()) {
+        out += "box " + box.text + "|" + box.caption + "\n";
+    }
+    for (const standin::DialogRecord &dialog : standin::Dialogs()) {
+        out += "dialog " + std::to_string(dialog.templateId) + " " + std::to_string(dialog.result) +
+               "\n";
+    }
+    for (const std::string &call : standin::DesktopCalls()) {
+        out += call + "\n";
+    }
+    for (UINT count : standin::ReadRequests()) {
+        out += "read " + std::to_string(count) + "\n";
+    }
+    return out + standin::ExportRegistry();
+}
+
 } // namespace world

@@ -251,29 +251,6 @@ TEST(Promises, HoldOnTheTypicalMachines) {
     }
 }
 
-// What one run left behind, with the machine's own folder taken out of paths.
-std::string Outcome(const world::Machine &machine, int exitCode) {
-    std::string out = "exit " + std::to_string(exitCode) + "\n";
-    for (const auto &[path, bytes] : standin::HostTree(machine.root)) {
-        out += "file " + path.substr(machine.root.size()) + " = " + bytes + "\n";
-    }
-    for (const standin::ShellRequest &request : standin::ShellRequests()) {
-        out += "start " + request.verb + "|" + request.file + "|" + request.parameters + "|" +
-               request.directory + "\n";
-    }
-    for (const standin::MessageBoxRecord &box : standin::MessageBoxes()) {
-        out += "box " + box.text + "|" + box.caption + "\n";
-    }
-    for (const standin::DialogRecord &dialog : standin::Dialogs()) {
-        out += "dialog " + std::to_string(dialog.templateId) + " " + std::to_string(dialog.result) +
-               "\n";
-    }
-    for (const std::string &call : standin::DesktopCalls()) {
-        out += call + "\n";
-    }
-    return out + standin::ExportRegistry();
-}
-
 // The fuzzer runs its machines in a memory folder; each typical machine must
 // come out the same there as over host folders, byte for byte.
 TEST(Promises, SameOnBothBackings) {
@@ -288,7 +265,7 @@ TEST(Promises, SameOnBothBackings) {
             int exitCode = WinMain(standin::LauncherModule(), nullptr, tail.data(), SW_SHOWDEFAULT);
             world::Snapshot after = world::Take(machine);
             EXPECT_EQ(world::CheckPromises(before, after, exitCode), "") << row.label;
-            results[memory] = Outcome(machine, exitCode);
+            results[memory] = world::Outcome(machine, exitCode);
         }
         EXPECT_EQ(results[0], results[1]) << row.label;
     }
