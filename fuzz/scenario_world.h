@@ -413,25 +413,27 @@ inline std::string LineEnd(const World &w) {
 }
 
 inline std::string SettingsText(const World &w) {
+    // Appended piece by piece: this runs for every fuzz input.
     std::string text = w.settingsPrefix;
     const std::string end = LineEnd(w);
     for (const Section &section : w.sections) {
-        text += "[" + section.name + "]" + end;
+        text.append("[").append(section.name).append("]").append(end);
         for (const Entry &entry : section.entries) {
             switch (entry.form) {
             case 0:
-                text += entry.key + "=" + entry.value + end;
+                text.append(entry.key).append("=").append(entry.value);
                 break;
             case 1:
-                text += entry.key + " = " + entry.value + end;
+                text.append(entry.key).append(" = ").append(entry.value);
                 break;
             case 2:
-                text += entry.key + end;
+                text.append(entry.key);
                 break;
             default:
-                text += entry.value + end;
+                text.append(entry.value);
                 break;
             }
+            text.append(end);
         }
     }
     return text;
