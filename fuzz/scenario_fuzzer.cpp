@@ -2,7 +2,8 @@
 // tail, desktop, the user's presses, the shell's answer, files present or
 // absent, the launcher's own path), runs the launcher once and checks every
 // promise it makes about what it may change. A broken promise aborts with a
-// message saying which.
+// message saying which. The machine's drives are held in memory by the
+// stand-in (see Where below for the host folder and the comparison of both).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
@@ -26,12 +27,35 @@ private:
     FuzzedDataProvider &data_;
 };
 
-std::filesystem::path root;
+// Where the machine's drives are: a memory folder (ApplyWorld's reset empties
+// it); with SCENARIO_FUZZER_HOST=1 a host folder, made once and emptied for
+// each input (the same machines, many times slower); with
+// SCENARIO_FUZZER_COMPARE=1 both, one after the other, and what each run
+// left behind must be the same.
+enum class Drives { Memory, Host, Compare };
 
-void ClearRoot() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root / "disc", ignored);
-    std::filesystem::remove_all(root / "c", ignored);
+Drives Where() {
+    static const Drives where = std::getenv("SCENARIO_FUZZER_COMPARE") != nullptr ? Drives::Compare
+                                : std::getenv("SCENARIO_FUZZER_HOST") != nullptr  ? Drives::Host
+                                                                                  : Drives::Memory;
+    return where;
+}
+
+std::string hostRoot;
+
+const std::string &HostRoot() {
+    if (hostRoot.empty()) {
+        char pattern[] = "/tmp/scenario_fuzzer_XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            std::abort();
+        }
+        hostRoot = pattern;
+        // The folder goes when the run ends normally (a crash leaves it for a look).
+        std::atexit([] { standin::RemoveHostPath(hostRoot); });
+    }
+    standin::RemoveHostPath(hostRoot + "/disc");
+    standin::RemoveHostPath(hostRoot + "/c");
+    return hostRoot;
 }
 
 std::string Hex(const std::string &bytes) {
@@ -63,22 +87,10 @@ void Fail(const std::string &what, const world::Machine &machine) {
     std::abort();
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    if (root.empty()) {
-        char pattern[] = "/tmp/scenario_fuzzer_XXXXXX";
-        if (mkdtemp(pattern) == nullptr) {
-            std::abort();
-        }
-        root = pattern;
-        // The folder goes when the run ends normally (a crash leaves it for a look).
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(root, ignored);
-        });
-    }
-    ClearRoot();
+// One machine from the input, one launcher run, every promise checked; what
+// the run left behind when asked for.
+std::string RunMachine(const std::uint8_t *data, std::size_t size, const std::string &root,
+                       bool wantOutcome) {
     FuzzedDataProvider provider(data, size);
     WorldReader reader(provider);
     world::World description;
@@ -103,6 +115,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::string broken = world::CheckPromises(before, after, exitCode);
     if (!broken.empty()) {
         Fail(broken, machine);
+    }
+    std::string outcome = wantOutcome ? world::Outcome(machine, exitCode) : std::string();
+    // The machine goes now rather than at the next input's start, so an input
+    // frees what it allocated: libFuzzer runs an input a second time, and
+    // looks for leaks, whenever it ends with more blocks than it began with.
+    standin::Reset();
+    return outcome;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    static const std::string memoryRoot = standin::MemoryFolder("scenario");
+    switch (Where()) {
+    case Drives::Memory:
+        RunMachine(data, size, memoryRoot, false);
+        break;
+    case Drives::Host:
+        RunMachine(data, size, HostRoot(), false);
+        break;
+    case Drives::Compare: {
+        std::string onHost = RunMachine(data, size, HostRoot(), true);
+        std::string inMemory = RunMachine(data, size, memoryRoot, true);
+        if (onHost != inMemory) {
+            std::fprintf(stderr, "-- host folder\n%s\n-- memory folder\n%s\n", onHost.c_str(),
+                         inMemory.c_str());
+            std::fprintf(stderr, "BACKINGS DIFFER\n");
+            std::abort();
+        }
+        break;
+    }
     }
     return 0;
 }

@@ -17,8 +17,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -404,7 +402,7 @@ inline std::string Encode(World w) {
 // Building the machine
 
 struct Machine {
-    std::filesystem::path root; // holds disc/ and c/
+    std::string root; // a host directory or a memory folder; holds disc/ and c/
     char discLetter = 'E';
     std::string modulePath;
     std::string settingsWindowsPath; // where autorun.ini was written, "" none
@@ -415,25 +413,27 @@ inline std::string LineEnd(const World &w) {
 }
 
 inline std::string SettingsText(const World &w) {
+    // Appended piece by piece: this runs for every fuzz input.
     std::string text = w.settingsPrefix;
     const std::string end = LineEnd(w);
     for (const Section &section : w.sections) {
-        text += "[" + section.name + "]" + end;
+        text.append("[").append(section.name).append("]").append(end);
         for (const Entry &entry : section.entries) {
             switch (entry.form) {
             case 0:
-                text += entry.key + "=" + entry.value + end;
+                text.append(entry.key).append("=").append(entry.value);
                 break;
             case 1:
-                text += entry.key + " = " + entry.value + end;
+                text.append(entry.key).append(" = ").append(entry.value);
                 break;
             case 2:
-                text += entry.key + end;
+                text.append(entry.key);
                 break;
             default:
-                text += entry.value + end;
+                text.append(entry.value);
                 break;
             }
+            text.append(end);
         }
     }
     return text;
@@ -475,12 +475,9 @@ inline std::string ModulePath(const World &w, char disc) {
 }
 
 inline void WriteHostFile(const std::string &host, const std::string &bytes) {
-    if (host.empty()) {
-        return;
+    if (!host.empty()) {
+        standin::PutHostFile(host, bytes);
     }
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(host).parent_path(), ignored);
-    std::ofstream(host, std::ios::binary) << bytes;
 }
 
 // Reads a settings value the way the launcher does, so the registry can be
@@ -527,18 +524,19 @@ inline void LayKey(const std::string &logicalPath, const Key &key) {
     }
 }
 
-// Builds the machine in root (which must exist and be empty).
-inline Machine ApplyWorld(const World &w, const std::filesystem::path &root) {
+// Builds the machine in root, a host directory that must exist and be empty
+// or a memory folder (standin::MemoryFolder; the reset below empties it).
+inline Machine ApplyWorld(const World &w, const std::string &root) {
     Machine m;
     m.root = root;
     static const char letters[] = {'E', 'D', 'Z'};
     m.discLetter = letters[w.discLetter % 3];
-    std::filesystem::create_directories(root / "disc");
-    std::filesystem::create_directories(root / "c");
     standin::Reset();
+    standin::MakeHostFolders(root + "/disc");
+    standin::MakeHostFolders(root + "/c");
     standin::SetAnsiCodePage(w.codePage == 1 ? 932 : 1252);
-    standin::MapDrive(m.discLetter, (root / "disc").string());
-    standin::MapDrive('C', (root / "c").string());
+    standin::MapDrive(m.discLetter, root + "/disc");
+    standin::MapDrive('C', root + "/c");
     // The 32-bit view's root, present on every 64-bit machine.
     standin::CreateKey("SOFTWARE\\Wow6432Node");
     m.modulePath = ModulePath(w, m.discLetter);
@@ -592,10 +590,10 @@ inline Machine ApplyWorld(const World &w, const std::filesystem::path &root) {
     standin::SetShellAnswer(static_cast<INT_PTR>(w.shellAnswer));
 
     if (w.installDirectory || w.installedProgram || w.configFile) {
-        std::filesystem::create_directories(root / "c" / "Product");
+        standin::MakeHostFolders(root + "/c/Product");
     }
     if (w.installedProgram) {
-        WriteHostFile((root / "c" / "Product" / "PRODUCT.EXE").string(), "MZ");
+        WriteHostFile(root + "/c/Product/PRODUCT.EXE", "MZ");
     }
     if (w.configFile) {
         std::string stem = keyName.substr(0, keyName.find('.'));
@@ -620,24 +618,8 @@ struct Snapshot {
     std::vector<standin::RegistryKey> registry;
 };
 
-inline std::map<std::string, std::string> FilesBelow(const std::filesystem::path &directory) {
-    std::map<std::string, std::string> files;
-    std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(directory, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        if (it->is_regular_file()) {
-            std::ifstream in(it->path(), std::ios::binary);
-            files[it->path().string()] =
-                std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        } else if (it->is_directory()) {
-            files[it->path().string() + "/"] = "";
-        }
-    }
-    return files;
-}
-
 inline Snapshot Take(const Machine &m) {
-    return Snapshot{FilesBelow(m.root / "disc"), standin::RegistryKeys()};
+    return Snapshot{standin::HostTree(m.root + "/disc"), standin::RegistryKeys()};
 }
 
 inline bool Lower(const std::string &a, const std::string &b) {
@@ -750,6 +732,33 @@ inline std::string CheckPromises(const Snapshot &before, const Snapshot &after, 
         return "GDI objects not released";
     }
     return "";
+}
+
+// What one run left behind, the machine's own folder taken out of paths: the
+// same world must leave the same over a host folder and a memory folder.
+inline std::string Outcome(const Machine &machine, int exitCode) {
+    std::string out = "exit " + std::to_string(exitCode) + "\n";
+    for (const auto &[path, bytes] : standin::HostTree(machine.root)) {
+        out += "file " + path.substr(machine.root.size()) + " = " + bytes + "\n";
+    }
+    for (const standin::ShellRequest &request : standin::ShellRequests()) {
+        out += "start " + request.verb + "|" + request.file + "|" + request.parameters + "|" +
+               request.directory + "\n";
+    }
+    for (const standin::MessageBoxRecord &box : standin::MessageBoxes()) {
+        out += "box " + box.text + "|" + box.caption + "\n";
+    }
+    for (const standin::DialogRecord &dialog : standin::Dialogs()) {
+        out += "dialog " + std::to_string(dialog.templateId) + " " + std::to_string(dialog.result) +
+               "\n";
+    }
+    for (const std::string &call : standin::DesktopCalls()) {
+        out += call + "\n";
+    }
+    for (UINT count : standin::ReadRequests()) {
+        out += "read " + std::to_string(count) + "\n";
+    }
+    return out + standin::ExportRegistry();
 }
 
 } // namespace world

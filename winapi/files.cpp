@@ -1,6 +1,6 @@
-// Files and drives: Windows paths over host directories, and the few file
-// calls the launcher makes (existence tests and the bitmap reader's
-// open/read/close).
+// Files and drives: Windows paths over host directories (or the stand-in's
+// memory folders, file_tree.cpp), and the few file calls the launcher makes
+// (existence tests and the bitmap reader's open/read/close).
 //
 // A disc is authored on a case-insensitive file system, so a launcher asking
 // for "autorun.ini" must find "AUTORUN.INI": every component of a Windows
@@ -16,19 +16,36 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
 
-std::map<char, std::string> drives; // upper-case letter -> host directory
+std::map<char, std::string> drives; // upper-case letter -> host directory or memory folder
 std::map<char, bool> readOnlyDrives;
+
+// A file open for reading: a host descriptor, or the bytes of a memory file
+// as they were when it was opened (a rewrite replaces them, as a rename does
+// on the host) and how far it has been read.
+struct OpenedFile {
+    int descriptor = -1;
+    std::shared_ptr<const std::string> bytes;
+    std::size_t position = 0;
+};
+
+void Close(const OpenedFile &file) {
+    if (file.descriptor >= 0) {
+        close(file.descriptor);
+    }
+}
 
 // Open files, keyed by the value handed to the caller. HFILEs and HANDLEs get
 // separate, recognisable ranges so that a handle passed to the wrong family
 // of calls is refused instead of reaching some other open file.
-std::map<HFILE, int> lopenFiles;
-std::map<HANDLE, int> createdFiles;
+std::map<HFILE, OpenedFile> lopenFiles;
+std::map<HANDLE, OpenedFile> createdFiles;
 HFILE nextHfile = 0x100;
 std::uintptr_t nextHandle = 0x5000;
 std::vector<UINT> readRequests;
@@ -82,32 +99,65 @@ DWORD MissingError(const std::string &hostPath) {
         return ERROR_PATH_NOT_FOUND;
     }
     std::string parent = hostPath.substr(0, hostPath.find_last_of('/'));
-    struct stat info;
-    if (stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (standin::detail::StatHost(parent).directory) {
         return ERROR_FILE_NOT_FOUND;
     }
     return ERROR_PATH_NOT_FOUND;
 }
 
-// Opens a Windows path for reading: a descriptor, or -1 with the last error
-// set. A directory is not a file to read.
-int OpenForReading(const char *windowsPath) {
+// Opens a Windows path for reading: false with the last error set when it
+// cannot be. A directory is not a file to read.
+bool OpenForReading(const char *windowsPath, OpenedFile *file) {
     std::string host = standin::HostPath(windowsPath);
-    struct stat info;
-    if (host.empty() || stat(host.c_str(), &info) != 0) {
+    standin::detail::HostEntry entry = standin::detail::StatHost(host);
+    if (!entry.exists) {
         SetLastError(MissingError(host));
-        return -1;
+        return false;
     }
-    if (!S_ISREG(info.st_mode)) {
+    if (!entry.regular) {
         SetLastError(ERROR_ACCESS_DENIED);
-        return -1;
+        return false;
     }
-    int descriptor = open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
+    if (standin::detail::IsMemoryPath(host)) {
+        file->bytes = standin::detail::OpenMemoryFile(host);
+        return true;
+    }
+    file->descriptor = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file->descriptor < 0) {
         SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
-        return -1;
+        return false;
     }
-    return descriptor;
+    return true;
+}
+
+// Reads up to count bytes; -1 on a read error.
+long ReadOpened(OpenedFile &file, char *bytes, UINT count) {
+    if (file.descriptor < 0) {
+        std::size_t left = file.bytes->size() - file.position;
+        std::size_t got = count < left ? count : left;
+        if (got > 0) {
+            std::memcpy(bytes, file.bytes->data() + file.position, got);
+            file.position += got;
+        }
+        return static_cast<long>(got);
+    }
+    // A pipe or a slow file system may return less than asked before the
+    // end of the file; the platform call does not, so read until done.
+    UINT total = 0;
+    while (total < count) {
+        ssize_t got = read(file.descriptor, bytes + total, count - total);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return -1;
+        }
+        if (got == 0) {
+            break;
+        }
+        total += static_cast<UINT>(got);
+    }
+    return static_cast<long>(total);
 }
 
 } // namespace
@@ -132,7 +182,10 @@ std::string HostPath(const char *windowsPath) {
         return std::string();
     }
 
-    std::vector<std::string> components;
+    // Views into windowsPath: every call of every profile read comes here,
+    // so the path is taken apart without copying it.
+    std::vector<std::string_view> components;
+    components.reserve(16);
     const char *p = windowsPath + 2;
     while (*p != '\0') {
         while (IsSeparator(*p)) {
@@ -144,7 +197,7 @@ std::string HostPath(const char *windowsPath) {
             // character whose second byte is 0x5C is no separator.
             p += IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0' ? 2 : 1;
         }
-        std::string component(start, p);
+        std::string_view component(start, static_cast<std::size_t>(p - start));
         if (component.empty() || component == ".") {
             continue;
         }
@@ -160,16 +213,31 @@ std::string HostPath(const char *windowsPath) {
 
     // Once a component is missing, nothing below it can exist: the rest is
     // kept as written, so that a file can be created under that name.
-    std::string host = drive->second;
+    std::string host;
+    host.reserve(drive->second.size() + std::strlen(windowsPath) + 1);
+    host = drive->second;
+    bool memory = standin::detail::IsMemoryPath(host);
     bool exists = true;
-    for (const std::string &component : components) {
-        std::string name = exists ? FindEntry(host, component) : std::string();
+    for (std::string_view component : components) {
+        std::size_t directoryEnd = host.size();
+        if (host != "/") {
+            host += '/';
+        }
+        std::size_t nameStart = host.size();
+        if (memory) {
+            // A match without regard to case has the component's length, so
+            // the memory folder's spelling is written over it in place.
+            host += component;
+            exists = exists && standin::detail::ResolveMemoryEntry(host, nameStart);
+            continue;
+        }
+        std::string name;
+        if (exists) {
+            name = FindEntry(host.substr(0, directoryEnd), std::string(component));
+        }
         if (name.empty()) {
             exists = false;
             name = component;
-        }
-        if (host != "/") {
-            host += '/';
         }
         host += name;
     }
@@ -201,16 +269,17 @@ int OpenFileCount() {
 namespace detail {
 void ResetFiles() {
     for (const auto &file : lopenFiles) {
-        close(file.second);
+        Close(file.second);
     }
     for (const auto &file : createdFiles) {
-        close(file.second);
+        Close(file.second);
     }
     lopenFiles.clear();
     createdFiles.clear();
     readRequests.clear();
     drives.clear();
     readOnlyDrives.clear();
+    ResetMemoryFolders();
     nextHfile = 0x100;
     nextHandle = 0x5000;
 }
@@ -239,11 +308,11 @@ static HFILE TestFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
     } else if ((style & OF_EXIST) == 0) {
         error = ERROR_INVALID_PARAMETER; // only existence tests are made
     } else {
-        int descriptor = OpenForReading(fileName);
-        if (descriptor < 0) {
+        OpenedFile file;
+        if (!OpenForReading(fileName, &file)) {
             error = GetLastError();
         } else {
-            close(descriptor);
+            Close(file);
             result = 1;
         }
     }
@@ -260,12 +329,12 @@ static DWORD FileAttributes(LPCSTR fileName) {
         return INVALID_FILE_ATTRIBUTES;
     }
     std::string host = standin::HostPath(fileName);
-    struct stat info;
-    if (host.empty() || stat(host.c_str(), &info) != 0) {
+    standin::detail::HostEntry entry = standin::detail::StatHost(host);
+    if (!entry.exists) {
         SetLastError(MissingError(host));
         return INVALID_FILE_ATTRIBUTES;
     }
-    if (S_ISDIR(info.st_mode)) {
+    if (entry.directory) {
         return FILE_ATTRIBUTE_DIRECTORY;
     }
     std::size_t length = std::strlen(fileName);
@@ -273,8 +342,7 @@ static DWORD FileAttributes(LPCSTR fileName) {
         SetLastError(ERROR_INVALID_NAME); // a file named as if it were a folder
         return INVALID_FILE_ATTRIBUTES;
     }
-    // The mode bits, not access(): tests run as root, who may write anything.
-    return (info.st_mode & 0222) == 0 ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+    return entry.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
 }
 
 static HANDLE OpenFileHandle(LPCSTR fileName, DWORD access, DWORD share, LPVOID security,
@@ -291,13 +359,13 @@ static HANDLE OpenFileHandle(LPCSTR fileName, DWORD access, DWORD share, LPVOID 
         SetLastError(ERROR_PATH_NOT_FOUND); // the ANSI calls stop at MAX_PATH
         return INVALID_HANDLE_VALUE;
     }
-    int descriptor = OpenForReading(fileName);
-    if (descriptor < 0) {
+    OpenedFile file;
+    if (!OpenForReading(fileName, &file)) {
         return INVALID_HANDLE_VALUE;
     }
     HANDLE handle = reinterpret_cast<HANDLE>(nextHandle);
     nextHandle += 4;
-    createdFiles[handle] = descriptor;
+    createdFiles[handle] = file;
     return handle;
 }
 
@@ -307,7 +375,7 @@ BOOL CloseHandle(HANDLE handle) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    close(file->second);
+    Close(file->second);
     createdFiles.erase(file);
     return TRUE;
 }
@@ -317,13 +385,13 @@ static HFILE OpenForLread(LPCSTR path, int mode) {
         SetLastError(ERROR_INVALID_PARAMETER); // only reading is offered
         return HFILE_ERROR;
     }
-    int descriptor = OpenForReading(path);
-    if (descriptor < 0) {
+    OpenedFile opened;
+    if (!OpenForReading(path, &opened)) {
         return HFILE_ERROR;
     }
     HFILE file = nextHfile;
     nextHfile += 4;
-    lopenFiles[file] = descriptor;
+    lopenFiles[file] = opened;
     return file;
 }
 
@@ -334,25 +402,12 @@ UINT _lread(HFILE file, LPVOID buffer, UINT count) {
         SetLastError(ERROR_INVALID_HANDLE);
         return static_cast<UINT>(HFILE_ERROR);
     }
-    // A pipe or a slow file system may return less than asked before the
-    // end of the file; the platform call does not, so read until done.
-    UINT total = 0;
-    auto *bytes = static_cast<char *>(buffer);
-    while (total < count) {
-        ssize_t got = read(open->second, bytes + total, count - total);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return static_cast<UINT>(HFILE_ERROR);
-        }
-        if (got == 0) {
-            break;
-        }
-        total += static_cast<UINT>(got);
+    long got = ReadOpened(open->second, static_cast<char *>(buffer), count);
+    if (got < 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return static_cast<UINT>(HFILE_ERROR);
     }
-    return total;
+    return static_cast<UINT>(got);
 }
 
 HFILE _lclose(HFILE file) {
@@ -361,7 +416,7 @@ HFILE _lclose(HFILE file) {
         SetLastError(ERROR_INVALID_HANDLE);
         return HFILE_ERROR;
     }
-    close(open->second);
+    Close(open->second);
     lopenFiles.erase(open);
     return 0;
 }

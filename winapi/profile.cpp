@@ -1,11 +1,11 @@
 // Profile files: named sections of "key=value" lines, read and written the
 // way the platform's profile calls do.
 //
-// Every call reads the file afresh (nothing is cached, so a file changed by
-// someone else between two calls is seen at once). A write changes only the
-// lines it must: every other byte of the file, line ends included, stays as
-// it was, and the new content replaces the old in one rename so a failed
-// write never leaves a half-written file.
+// Every call reads the file afresh (only the parse of the very same bytes is
+// reused, so a file changed by someone else between two calls is seen at
+// once). A write changes only the lines it must: every other byte of the
+// file, line ends included, stays as it was, and the new content replaces the
+// old in one rename so a failed write never leaves a half-written file.
 #include <standin.h>
 
 #include <fcntl.h>
@@ -83,8 +83,10 @@ struct Line {
 };
 
 struct Profile {
-    std::string content;
+    std::string source;  // the file's bytes
+    std::string content; // as read: the bytes, or a UTF-16 file's text in the ANSI code page
     std::vector<Line> lines;
+    bool utf16 = false;
 };
 
 std::vector<Line> SplitLines(const std::string &content) {
@@ -150,38 +152,49 @@ std::vector<Line> SplitLines(const std::string &content) {
     return lines;
 }
 
-// The host file behind a Windows file name; false when it cannot be read
-// (missing, not mapped, a directory), which every read treats as an empty
-// file.
-bool LoadProfile(LPCSTR fileName, Profile *profile) {
-    profile->content.clear();
-    profile->lines.clear();
-    if (fileName == nullptr || fileName[0] == '\0') {
-        return false;
+// The host file behind a Windows file name, parsed; a file that cannot be
+// read (missing, not mapped, a directory) is an empty profile.
+//
+// The bytes are read on every call; only their parse is kept, for as long as
+// the next call reads the very same bytes (the launcher reads one settings
+// file many times in a run, and a run of the scenario fuzzer is mostly that).
+// The reference stays valid until the next call.
+// A file that starts with the UTF-16LE byte-order mark is read as text in
+// UTF-16, each character given to the caller in the ANSI code page (1252);
+// characters without a place there read as "?".
+bool IsUtf16(const std::string &content) {
+    return content.size() >= 2 && static_cast<unsigned char>(content[0]) == 0xFF &&
+           static_cast<unsigned char>(content[1]) == 0xFE;
+}
+
+std::string Utf16ToAnsi(const std::string &content) {
+    std::string text;
+    for (std::size_t i = 2; i + 1 < content.size(); i += 2) {
+        auto c = static_cast<char32_t>(static_cast<unsigned char>(content[i]) |
+                                       static_cast<unsigned char>(content[i + 1]) << 8);
+        int byte = standin::UnicodeToAnsi(c);
+        text += byte < 0 ? '?' : static_cast<char>(byte);
     }
-    std::string host = standin::HostPath(fileName);
-    struct stat info;
-    if (host.empty() || stat(host.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return false;
+    return text;
+}
+
+const Profile &LoadProfile(LPCSTR fileName) {
+    static const Profile none;
+    static Profile parsed;
+    static bool parsedValid = false;
+    static std::string bytes; // kept to reuse its storage
+    if (fileName == nullptr || fileName[0] == '\0' ||
+        !standin::detail::ReadHostFile(standin::HostPath(fileName), &bytes)) {
+        return none;
     }
-    int descriptor = open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        return false;
+    if (!parsedValid || bytes != parsed.source) {
+        parsed.source = bytes;
+        parsed.utf16 = IsUtf16(bytes);
+        parsed.content = parsed.utf16 ? Utf16ToAnsi(bytes) : bytes;
+        parsed.lines = SplitLines(parsed.content);
+        parsedValid = true;
     }
-    char chunk[4096];
-    for (;;) {
-        ssize_t got = read(descriptor, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        profile->content.append(chunk, static_cast<std::size_t>(got));
-    }
-    close(descriptor);
-    profile->lines = SplitLines(profile->content);
-    return true;
+    return parsed;
 }
 
 constexpr std::size_t None = static_cast<std::size_t>(-1);
@@ -334,6 +347,9 @@ bool ReadOnly(const struct stat &info) {
 // bits are checked rather than relying on the write to fail, because tests
 // run as root, who may write anything.
 bool StoreProfile(const std::string &hostPath, const std::string &content) {
+    if (standin::detail::IsMemoryPath(hostPath)) {
+        return standin::detail::ReplaceMemoryFile(hostPath, content);
+    }
     std::string target = hostPath;
     struct stat info;
     bool exists = stat(target.c_str(), &info) == 0;
@@ -393,25 +409,6 @@ bool StoreProfile(const std::string &hostPath, const std::string &content) {
     return true;
 }
 
-// A file that starts with the UTF-16LE byte-order mark is read as text in
-// UTF-16, each character given to the caller in the ANSI code page (1252);
-// characters without a place there read as "?".
-bool IsUtf16(const std::string &content) {
-    return content.size() >= 2 && static_cast<unsigned char>(content[0]) == 0xFF &&
-           static_cast<unsigned char>(content[1]) == 0xFE;
-}
-
-std::string Utf16ToAnsi(const std::string &content) {
-    std::string text;
-    for (std::size_t i = 2; i + 1 < content.size(); i += 2) {
-        auto c = static_cast<char32_t>(static_cast<unsigned char>(content[i]) |
-                                       static_cast<unsigned char>(content[i + 1]) << 8);
-        int byte = standin::UnicodeToAnsi(c);
-        text += byte < 0 ? '?' : static_cast<char>(byte);
-    }
-    return text;
-}
-
 std::string TrimmedName(LPCSTR name) {
     std::string text(name);
     return Trim(text, 0, text.size());
@@ -442,12 +439,7 @@ static DWORD ReadProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
     if (buffer == nullptr || size == 0) {
         return 0;
     }
-    Profile profile;
-    LoadProfile(fileName, &profile); // a file that cannot be read has no sections
-    if (IsUtf16(profile.content)) {
-        profile.content = Utf16ToAnsi(profile.content);
-        profile.lines = SplitLines(profile.content);
-    }
+    const Profile &profile = LoadProfile(fileName); // a file that cannot be read has no sections
 
     if (section == nullptr) {
         std::vector<std::string> names;
@@ -507,15 +499,14 @@ static BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR f
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
-    struct stat info;
-    if (stat(host.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    standin::detail::HostEntry existing = standin::detail::StatHost(host);
+    if (existing.exists && !existing.regular) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
 
-    Profile profile;
-    LoadProfile(fileName, &profile);
-    if (IsUtf16(profile.content)) {
+    const Profile &profile = LoadProfile(fileName);
+    if (profile.utf16) {
         // Read, but not rewritten: the writer keeps bytes, and single bytes
         // in a UTF-16 file would spoil it.
         SetLastError(ERROR_ACCESS_DENIED);
@@ -572,7 +563,7 @@ static BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR f
         }
     }
 
-    if (content == profile.content && stat(host.c_str(), &info) == 0) {
+    if (content == profile.content && standin::detail::StatHost(host).exists) {
         return TRUE; // already so: the file is not touched
     }
     return StoreProfile(host, content) ? TRUE : FALSE;

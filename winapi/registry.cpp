@@ -63,7 +63,23 @@ std::string Fold(const std::string &text) {
 }
 
 bool SameName(const std::string &a, const std::string &b) {
-    return Fold(a) == Fold(b);
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldChar(static_cast<unsigned char>(a[i])) !=
+            FoldChar(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// The folded name in a buffer kept between calls: every lookup folds a name,
+// and the fuzzers make a great many lookups.
+const std::string &FoldedScratch(const std::string &text) {
+    static std::string folded;
+    folded.assign(text);
+    for (char &c : folded)
+        c = static_cast<char>(FoldChar(static_cast<unsigned char>(c)));
+    return folded;
 }
 
 struct Key {
@@ -152,7 +168,7 @@ std::vector<std::string> ThirtyTwoBitView(std::vector<std::string> parts) {
 Key *FindKey(const std::vector<std::string> &parts) {
     Key *key = &TheStore().root;
     for (const std::string &part : parts) {
-        auto it = key->children.find(Fold(part));
+        auto it = key->children.find(FoldedScratch(part));
         if (it == key->children.end())
             return nullptr;
         key = it->second.get();
@@ -163,6 +179,11 @@ Key *FindKey(const std::vector<std::string> &parts) {
 Key *MakeKey(const std::vector<std::string> &parts) {
     Key *key = &TheStore().root;
     for (const std::string &part : parts) {
+        auto found = key->children.find(FoldedScratch(part));
+        if (found != key->children.end()) {
+            key = found->second.get();
+            continue;
+        }
         std::unique_ptr<Key> &child = key->children[Fold(part)];
         if (!child) {
             child = std::make_unique<Key>();
@@ -175,6 +196,8 @@ Key *MakeKey(const std::vector<std::string> &parts) {
 
 bool WriteDenied(const std::vector<std::string> &parts) {
     const std::set<std::string> &denied = TheStore().denied;
+    if (denied.empty())
+        return false;
     for (std::size_t n = 0; n <= parts.size(); ++n)
         if (denied.count(JoinFolded(parts, n)))
             return true;
@@ -182,10 +205,18 @@ bool WriteDenied(const std::vector<std::string> &parts) {
 }
 
 std::pair<std::string, standin::RegistryValue> *FindValue(Key *key, const char *name) {
-    const std::string wanted = Fold(name ? name : "");
-    for (auto &entry : key->values)
-        if (Fold(entry.first) == wanted)
+    const char *wanted = name ? name : "";
+    const std::size_t length = std::strlen(wanted);
+    for (auto &entry : key->values) {
+        if (entry.first.size() != length)
+            continue;
+        std::size_t i = 0;
+        while (i < length && FoldChar(static_cast<unsigned char>(entry.first[i])) ==
+                                 FoldChar(static_cast<unsigned char>(wanted[i])))
+            ++i;
+        if (i == length)
             return &entry;
+    }
     return nullptr;
 }
 

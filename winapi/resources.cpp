@@ -1,7 +1,9 @@
 #include "resources.h"
 
 #include <cstring>
+#include <map>
 #include <strings.h>
+#include <utility>
 
 extern const unsigned char LauncherResources[];
 extern const std::size_t LauncherResourcesSize;
@@ -129,7 +131,9 @@ std::string ClassName(const std::string &name, int atom) {
 
 } // namespace
 
-bool FindDialogTemplate(int id, DialogTemplate *dialog) {
+namespace {
+
+bool ReadDialogTemplate(int id, DialogTemplate *dialog) {
     const Resource *resource = Find(RtDialog, id);
     if (resource == nullptr) {
         return false;
@@ -177,6 +181,23 @@ bool FindDialogTemplate(int id, DialogTemplate *dialog) {
     return true;
 }
 
+} // namespace
+
+// The resources never change, so each template is read once.
+bool FindDialogTemplate(int id, DialogTemplate *dialog) {
+    static std::map<int, std::pair<bool, DialogTemplate>> read;
+    auto found = read.find(id);
+    if (found == read.end()) {
+        DialogTemplate parsed;
+        bool ok = ReadDialogTemplate(id, &parsed);
+        found = read.emplace(id, std::make_pair(ok, parsed)).first;
+    }
+    if (found->second.first) {
+        *dialog = found->second.second;
+    }
+    return found->second.first;
+}
+
 bool FindString(UINT id, std::string *text) {
     const Resource *resource = Find(RtString, static_cast<int>(id / 16 + 1));
     if (resource == nullptr) {
@@ -185,18 +206,21 @@ bool FindString(UINT id, std::string *text) {
     Reader reader{resource->data, resource->size};
     for (UINT index = 0; index < 16 && reader.ok; ++index) {
         WORD length = reader.Word();
+        if (index != id % 16) {
+            reader.at += 2u * length; // skipped unread; a cut table still fails below
+            reader.ok = reader.at <= reader.size;
+            continue;
+        }
         std::string value;
         for (WORD i = 0; i < length && reader.ok; ++i) {
             WORD c = reader.Word();
             value.push_back(c < 0x100 ? static_cast<char>(c) : '?');
         }
-        if (index == id % 16) {
-            if (length == 0) {
-                return false;
-            }
-            *text = value;
-            return reader.ok;
+        if (length == 0) {
+            return false;
         }
+        *text = value;
+        return reader.ok;
     }
     return false;
 }

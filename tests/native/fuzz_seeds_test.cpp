@@ -251,6 +251,26 @@ TEST(Promises, HoldOnTheTypicalMachines) {
     }
 }
 
+// The fuzzer runs its machines in a memory folder; each typical machine must
+// come out the same there as over host folders, byte for byte.
+TEST(Promises, SameOnBothBackings) {
+    for (const Row &row : Rows()) {
+        std::string results[2];
+        for (int memory = 0; memory < 2; ++memory) {
+            TempRoot host;
+            std::string root = memory ? standin::MemoryFolder("world") : host.Path().string();
+            world::Machine machine = world::ApplyWorld(row.world, root);
+            world::Snapshot before = world::Take(machine);
+            std::string tail = world::CommandTail(row.world);
+            int exitCode = WinMain(standin::LauncherModule(), nullptr, tail.data(), SW_SHOWDEFAULT);
+            world::Snapshot after = world::Take(machine);
+            EXPECT_EQ(world::CheckPromises(before, after, exitCode), "") << row.label;
+            results[memory] = world::Outcome(machine, exitCode);
+        }
+        EXPECT_EQ(results[0], results[1]) << row.label;
+    }
+}
+
 // The check itself must notice a broken promise, or the fuzzer proves nothing.
 TEST(Promises, CheckNoticesEachKindOfBreak) {
     struct Break {
@@ -260,7 +280,9 @@ TEST(Promises, CheckNoticesEachKindOfBreak) {
     } breaks[] = {
         {"disc written",
          [](const world::Machine &m) {
-             std::ofstream(m.root / "disc" / "autorun.ini", std::ios::app) << "x";
+             std::string bytes;
+             standin::GetHostFile(m.root + "/disc/autorun.ini", &bytes);
+             standin::PutHostFile(m.root + "/disc/autorun.ini", bytes + "x");
          },
          "written on the disc"},
         {"key created", [](const world::Machine &) { standin::CreateKey("SOFTWARE\\New"); },
@@ -298,13 +320,16 @@ TEST(Promises, CheckNoticesEachKindOfBreak) {
          "unexpected message box"},
     };
     for (const Break &b : breaks) {
-        TempRoot root;
-        world::Machine machine = world::ApplyWorld(Example(), root.Path());
-        world::Snapshot before = world::Take(machine);
-        b.act(machine);
-        world::Snapshot after = world::Take(machine);
-        EXPECT_NE(world::CheckPromises(before, after, 0).find(b.expected), std::string::npos)
-            << b.label;
+        for (bool memory : {false, true}) {
+            TempRoot host;
+            std::string root = memory ? standin::MemoryFolder("world") : host.Path().string();
+            world::Machine machine = world::ApplyWorld(Example(), root);
+            world::Snapshot before = world::Take(machine);
+            b.act(machine);
+            world::Snapshot after = world::Take(machine);
+            EXPECT_NE(world::CheckPromises(before, after, 0).find(b.expected), std::string::npos)
+                << b.label << (memory ? " (memory folder)" : "");
+        }
     }
 }
 

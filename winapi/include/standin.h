@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,6 +59,22 @@ std::vector<std::string> ProfileFilesRead();
 // tool that shows a file the way the reader sees it.
 bool IsProfileBlank(char c);
 std::string TrimProfileBlanks(const std::string &text, std::size_t begin, std::size_t end);
+
+// A folder held in memory instead of on the host: MemoryFolder(name) makes it
+// (empty) and gives its name, "memory:NAME", which MapDrive takes like a host
+// directory; every file and profile call then answers as over a host
+// directory with the same content. HostPath gives "memory:NAME/DIR/FILE"
+// below it. Reset() empties every memory folder.
+std::string MemoryFolder(const std::string &name);
+// Host-side helpers that work on host paths of either kind (a host directory
+// or a memory folder), for tests and tools that lay out and read back drives.
+bool PutHostFile(const std::string &hostPath, const std::string &bytes); // makes the folders
+bool GetHostFile(const std::string &hostPath, std::string *bytes);       // false: no file
+bool MakeHostFolders(const std::string &hostPath);                       // with every parent
+bool SetHostReadOnly(const std::string &hostPath, bool readOnly);        // no write bits
+bool RemoveHostPath(const std::string &hostPath); // a file, or a folder with all below it
+// Every file (path -> bytes) and folder (path + "/" -> "") below a folder.
+std::map<std::string, std::string> HostTree(const std::string &hostDirectory);
 
 // ---------------------------------------------------------------------------
 // Registry (registry.cpp, regfile.cpp): HKEY_LOCAL_MACHINE as a store.
@@ -273,4 +291,25 @@ void Record(CallRecord record);
 std::optional<std::string> Text(const char *text); // no value for null
 // A drive mapped read-only (a CD): writes to files on it fail.
 bool OnReadOnlyDrive(const char *windowsPath);
+void ResetMemoryFolders();
+
+// The one way the file and profile calls reach bytes (file_tree.cpp), so that
+// a host directory and a memory folder answer alike.
+struct HostEntry {
+    bool exists = false;
+    bool directory = false;
+    bool regular = false;
+    bool readOnly = false; // no write bits
+};
+bool IsMemoryPath(const std::string &hostPath);
+HostEntry StatHost(const std::string &hostPath);
+// Whether a memory folder holds hostPath's last name (from nameStart on),
+// exactly or else without regard to ASCII case (first in byte order); a
+// match in another case is written over the name as the folder spells it.
+bool ResolveMemoryEntry(std::string &hostPath, std::size_t nameStart);
+std::shared_ptr<const std::string> OpenMemoryFile(const std::string &hostPath); // null: no file
+bool ReadHostFile(const std::string &hostPath, std::string *bytes); // regular files only
+// Replaces (or creates) a memory file as a host rewrite through a temporary
+// file would; false with the last error set when refused.
+bool ReplaceMemoryFile(const std::string &hostPath, const std::string &content);
 } // namespace standin::detail

@@ -1,0 +1,286 @@
+// The file and profile calls over both backings a drive can have, a host
+// directory and a memory folder: the same tables, the same answers.
+#include "../golden/profile_cases.h"
+
+#include <standin.h>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+enum class Backing { Host, Memory };
+
+class Backings : public ::testing::TestWithParam<Backing> {
+protected:
+    void SetUp() override {
+        standin::Reset();
+        if (GetParam() == Backing::Memory) {
+            root_ = standin::MemoryFolder("drive");
+        } else {
+            char pattern[] = "/tmp/file_backings.XXXXXX";
+            ASSERT_NE(mkdtemp(pattern), nullptr);
+            root_ = pattern;
+        }
+        standin::MapDrive('E', root_);
+        ASSERT_TRUE(standin::MakeHostFolders(root_ + "/SETUP/Data"));
+        Put("SETUP/LAUNCH.EXE", "MZ");
+        Put("AUTORUN.INI", "[a]\r\n");
+        Put("SETUP/Data/splash.bmp", "BM0123456789abcdefghij");
+    }
+    void TearDown() override {
+        standin::Reset();
+        if (GetParam() == Backing::Host) {
+            for (const auto &entry : std::filesystem::recursive_directory_iterator(root_)) {
+                chmod(entry.path().c_str(), 0755); // read-only folders must go too
+            }
+            std::filesystem::remove_all(root_);
+        }
+    }
+    void Put(const std::string &name, const std::string &content) const {
+        ASSERT_TRUE(standin::PutHostFile(root_ + "/" + name, content)) << name;
+    }
+    std::string Get(const std::string &name) const {
+        std::string bytes;
+        return standin::GetHostFile(root_ + "/" + name, &bytes) ? bytes : "<missing>";
+    }
+    void Remove(const std::string &name) const { standin::RemoveHostPath(root_ + "/" + name); }
+    std::string root_;
+};
+
+INSTANTIATE_TEST_SUITE_P(BothBackings, Backings, ::testing::Values(Backing::Host, Backing::Memory),
+                         [](const ::testing::TestParamInfo<Backing> &info) {
+                             return info.param == Backing::Host ? "Host" : "Memory";
+                         });
+
+TEST_P(Backings, PathsResolveWithoutRegardToCase) {
+    Put("readme.txt", "lower");
+    Put("README.TXT", "upper");
+    Put("SETUP/Data/Mixed.Ini", "m");
+    struct Row {
+        const char *windowsPath;
+        const char *hostPath; // below the drive's folder; nullptr: ""
+    };
+    const Row rows[] = {
+        {"E:\\SETUP\\LAUNCH.EXE", "/SETUP/LAUNCH.EXE"},
+        {"e:\\setup\\data\\SPLASH.BMP", "/SETUP/Data/splash.bmp"},
+        {"E:/Setup//data\\mixed.ini", "/SETUP/Data/Mixed.Ini"},
+        {"E:\\", ""},
+        {"E:\\setup\\New.ini", "/SETUP/New.ini"},
+        {"E:\\nodir\\Sub\\x.ini", "/nodir/Sub/x.ini"},
+        {"E:\\nodir\\..\\setup\\.\\launch.exe", "/SETUP/LAUNCH.EXE"},
+        {"E:\\SETUP\\..\\..\\x", nullptr},
+        {"E:\\README.TXT", "/README.TXT"},
+        {"E:\\readme.txt", "/readme.txt"},
+        {"E:\\ReadMe.txt", "/README.TXT"}, // first in byte order
+        {"E:\\readme.txt\\below", "/readme.txt/below"},
+        {"Q:\\x", nullptr},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.windowsPath);
+        EXPECT_EQ(standin::HostPath(row.windowsPath),
+                  row.hostPath != nullptr ? root_ + row.hostPath : "");
+    }
+}
+
+TEST_P(Backings, ExistenceAndAttributes) {
+    Put("locked.ini", "x");
+    ASSERT_TRUE(standin::SetHostReadOnly(root_ + "/locked.ini", true));
+    struct Row {
+        const char *path;
+        bool openFileFinds;
+        DWORD attributes;
+        DWORD error; // the last error when not found
+    };
+    const std::string tooLong = "E:\\" + std::string(256, 'n');
+    const Row rows[] = {
+        {"E:\\setup\\launch.exe", true, FILE_ATTRIBUTE_NORMAL, 0},
+        {"E:\\LOCKED.INI", true, FILE_ATTRIBUTE_READONLY, 0},
+        {"E:\\SETUP", false, FILE_ATTRIBUTE_DIRECTORY, ERROR_ACCESS_DENIED},
+        {"E:\\", false, FILE_ATTRIBUTE_DIRECTORY, ERROR_ACCESS_DENIED},
+        {"E:\\SETUP\\nothing.exe", false, INVALID_FILE_ATTRIBUTES, ERROR_FILE_NOT_FOUND},
+        {"E:\\nodir\\x.exe", false, INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND},
+        {"E:\\setup\\launch.exe\\x", false, INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND},
+        {"Q:\\x.exe", false, INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.path);
+        OFSTRUCT info;
+        SetLastError(0);
+        EXPECT_EQ(OpenFile(row.path, &info, OF_EXIST) != HFILE_ERROR, row.openFileFinds);
+        if (!row.openFileFinds) {
+            EXPECT_EQ(GetLastError(), row.error);
+        }
+        EXPECT_EQ(GetFileAttributesA(row.path), row.attributes);
+        HANDLE handle = CreateFileA(row.path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    0, nullptr);
+        EXPECT_EQ(handle != INVALID_HANDLE_VALUE, row.openFileFinds);
+        if (handle != INVALID_HANDLE_VALUE) {
+            EXPECT_TRUE(CloseHandle(handle));
+        }
+    }
+    // A name longer than a file system allows can be neither made nor found.
+    EXPECT_FALSE(standin::PutHostFile(root_ + "/" + std::string(256, 'n'), "x"));
+    EXPECT_EQ(GetFileAttributesA(tooLong.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(standin::OpenFileCount(), 0);
+}
+
+TEST_P(Backings, ReadsInPiecesAndKeepTheirBytesAcrossARewrite) {
+    Put("profile.ini", "[a]\r\nk=1\r\n");
+    HFILE file = _lopen("e:\\PROFILE.INI", OF_READ);
+    ASSERT_NE(file, HFILE_ERROR);
+    char buffer[32];
+    EXPECT_EQ(_lread(file, buffer, 4), 4u);
+    EXPECT_EQ(std::string(buffer, 4), "[a]\r");
+    // The rewrite replaces the file; the open one still reads what it had.
+    ASSERT_TRUE(WritePrivateProfileStringA("a", "k", "22", "E:\\profile.ini"));
+    EXPECT_EQ(_lread(file, buffer, sizeof buffer), 6u);
+    EXPECT_EQ(std::string(buffer, 6), "\nk=1\r\n");
+    EXPECT_EQ(_lread(file, buffer, sizeof buffer), 0u);
+    EXPECT_EQ(_lread(file, nullptr, 0), 0u);
+    EXPECT_EQ(_lclose(file), 0);
+    EXPECT_EQ(Get("profile.ini"), "[a]\r\nk=22\r\n");
+    EXPECT_EQ(_lopen("E:\\SETUP", OF_READ), HFILE_ERROR) << "a folder";
+    EXPECT_EQ(standin::OpenFileCount(), 0);
+}
+
+TEST_P(Backings, ProfileReadsAsThePlatformDoes) {
+    for (const golden::ReadCase &row : golden::ReadCases()) {
+        SCOPED_TRACE(row.label);
+        Remove("profile.ini");
+        if (row.file == golden::FileName::Written) {
+            Put("profile.ini", golden::FileBytes(row));
+        }
+        char buffer[300];
+        std::memset(buffer, 0xcc, sizeof buffer);
+        ASSERT_LT(row.size, sizeof buffer);
+        DWORD count =
+            GetPrivateProfileStringA(row.section, row.key, row.defaultValue, buffer, row.size,
+                                     golden::FileNameFor(row, "E:\\profile.ini"));
+        EXPECT_EQ(count, row.count);
+        std::size_t length = row.buffer.length;
+        if (row.buffer.data != nullptr) {
+            EXPECT_EQ(golden::Escaped(std::string(buffer, length)),
+                      golden::Escaped(std::string(row.buffer.data, length)));
+        }
+        for (std::size_t i = length; i < sizeof buffer; ++i) {
+            if (static_cast<unsigned char>(buffer[i]) != 0xcc) {
+                ADD_FAILURE() << "byte " << i << " written";
+                break;
+            }
+        }
+    }
+}
+
+TEST_P(Backings, ProfileWritesAsThePlatformDoes) {
+    for (const golden::WriteCase &row : golden::WriteCases()) {
+        SCOPED_TRACE(row.label);
+        Remove("profile.ini");
+        if (row.initial != nullptr) {
+            Put("profile.ini", row.initial);
+        }
+        for (const golden::WriteCall &call : row.calls) {
+            EXPECT_EQ(
+                WritePrivateProfileStringA(call.section, call.key, call.text, "E:\\profile.ini"),
+                call.result);
+        }
+        EXPECT_EQ(golden::Escaped(Get("profile.ini")),
+                  golden::Escaped(row.expected != nullptr ? row.expected : "<missing>"));
+    }
+}
+
+// The parse of a file is reused only while its bytes are the same ones.
+TEST_P(Backings, ProfileReadsSeeEveryChange) {
+    char buffer[16];
+    const struct {
+        const char *content; // nullptr: no file
+        const char *expected;
+    } steps[] = {
+        {"[a]\r\nk=first\r\n", "first"}, {"[a]\r\nk=other\r\n", "other"}, // same length
+        {"[a]\r\nk=other\r\n", "other"}, {nullptr, "gone"},
+        {"[A]\nK=back\n", "back"},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.expected);
+        Remove("profile.ini");
+        if (step.content != nullptr) {
+            Put("profile.ini", step.content);
+        }
+        GetPrivateProfileStringA("a", "k", "gone", buffer, sizeof buffer, "E:\\profile.ini");
+        EXPECT_STREQ(buffer, step.expected);
+    }
+    // Another file with the same bytes reads the same, and a write is seen.
+    Put("other.ini", "[a]\r\nk=other\r\n");
+    ASSERT_TRUE(WritePrivateProfileStringA("a", "k", "third", "E:\\other.ini"));
+    GetPrivateProfileStringA("a", "k", "", buffer, sizeof buffer, "E:\\other.ini");
+    EXPECT_STREQ(buffer, "third");
+}
+
+TEST_P(Backings, RefusedProfileWritesLeaveTheFile) {
+    const char *content = "[a]\r\nk=1\r\n";
+    Put("profile.ini", content);
+    ASSERT_TRUE(standin::SetHostReadOnly(root_ + "/profile.ini", true));
+    ASSERT_TRUE(standin::MakeHostFolders(root_ + "/locked"));
+    ASSERT_TRUE(standin::SetHostReadOnly(root_ + "/locked", true));
+    ASSERT_TRUE(standin::MakeHostFolders(root_ + "/dir.ini"));
+    // The rewrite goes through a temporary name 7 bytes longer than the file's.
+    const std::string longName = "E:\\" + std::string(249, 'w');
+    const std::string longestName = "E:\\" + std::string(248, 'w');
+    const struct {
+        const char *label;
+        const char *file;
+        BOOL result;
+        DWORD error;
+    } rows[] = {
+        {"read-only file", "E:\\profile.ini", FALSE, ERROR_ACCESS_DENIED},
+        {"read-only folder", "E:\\locked\\new.ini", FALSE, ERROR_ACCESS_DENIED},
+        {"a folder in the file's place", "E:\\dir.ini", FALSE, ERROR_ACCESS_DENIED},
+        {"no folder", "E:\\nodir\\x.ini", FALSE, ERROR_PATH_NOT_FOUND},
+        {"a file in a folder's place", "E:\\setup\\launch.exe\\x.ini", FALSE, ERROR_PATH_NOT_FOUND},
+        {"a name too long for the temporary file", longName.c_str(), FALSE, ERROR_ACCESS_DENIED},
+        {"the longest name that can be written", longestName.c_str(), TRUE, 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.label);
+        SetLastError(0);
+        EXPECT_EQ(WritePrivateProfileStringA("a", "k", "2", row.file), row.result);
+        if (row.result == FALSE) {
+            EXPECT_EQ(GetLastError(), row.error);
+        }
+    }
+    EXPECT_EQ(Get("profile.ini"), content);
+    EXPECT_EQ(Get("locked/new.ini"), "<missing>");
+    EXPECT_EQ(Get("setup/launch.exe"), "<missing>") << "kept as written: SETUP/LAUNCH.EXE";
+    EXPECT_EQ(Get("SETUP/LAUNCH.EXE"), "MZ");
+    EXPECT_EQ(Get(std::string(248, 'w')), "[a]\r\nk=2\r\n");
+}
+
+TEST_P(Backings, TreeListsFilesAndFolders) {
+    Remove("SETUP");
+    Put("Sub/f.bin", std::string("a\0b", 3));
+    EXPECT_EQ(standin::HostTree(root_),
+              (std::map<std::string, std::string>{{root_ + "/AUTORUN.INI", "[a]\r\n"},
+                                                  {root_ + "/Sub/", ""},
+                                                  {root_ + "/Sub/f.bin", std::string("a\0b", 3)}}));
+    EXPECT_TRUE(standin::RemoveHostPath(root_ + "/Sub"));
+    EXPECT_EQ(standin::HostTree(root_).size(), 1u);
+    EXPECT_FALSE(standin::PutHostFile(root_ + "/AUTORUN.INI/x", "")) << "a file in the way";
+}
+
+TEST(MemoryFolders, ResetEmptiesThem) {
+    standin::Reset();
+    std::string root = standin::MemoryFolder("gone");
+    ASSERT_TRUE(standin::PutHostFile(root + "/A.TXT", "x"));
+    standin::Reset();
+    std::string bytes;
+    EXPECT_FALSE(standin::GetHostFile(root + "/A.TXT", &bytes));
+    EXPECT_TRUE(standin::HostTree(root).empty());
+}
+
+} // namespace
