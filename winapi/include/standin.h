@@ -8,9 +8,9 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <optional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
