@@ -1,6 +1,6 @@
 // The file and profile calls over both backings a drive can have, a host
 // directory and a memory folder: the same tables, the same answers.
-#include "../golden/profile_cases.h"
+#include "profile_rows.h"
 
 #include <standin.h>
 
@@ -157,24 +157,7 @@ TEST_P(Backings, ProfileReadsAsThePlatformDoes) {
         if (row.file == golden::FileName::Written) {
             Put("profile.ini", golden::FileBytes(row));
         }
-        char buffer[300];
-        std::memset(buffer, 0xcc, sizeof buffer);
-        ASSERT_LT(row.size, sizeof buffer);
-        DWORD count =
-            GetPrivateProfileStringA(row.section, row.key, row.defaultValue, buffer, row.size,
-                                     golden::FileNameFor(row, "E:\\profile.ini"));
-        EXPECT_EQ(count, row.count);
-        std::size_t length = row.buffer.length;
-        if (row.buffer.data != nullptr) {
-            EXPECT_EQ(golden::Escaped(std::string(buffer, length)),
-                      golden::Escaped(std::string(row.buffer.data, length)));
-        }
-        for (std::size_t i = length; i < sizeof buffer; ++i) {
-            if (static_cast<unsigned char>(buffer[i]) != 0xcc) {
-                ADD_FAILURE() << "byte " << i << " written";
-                break;
-            }
-        }
+        golden::ExpectReadAsRow(row, golden::FileNameFor(row, "E:\\profile.ini"));
     }
 }
 
@@ -185,13 +168,7 @@ TEST_P(Backings, ProfileWritesAsThePlatformDoes) {
         if (row.initial != nullptr) {
             Put("profile.ini", row.initial);
         }
-        for (const golden::WriteCall &call : row.calls) {
-            EXPECT_EQ(
-                WritePrivateProfileStringA(call.section, call.key, call.text, "E:\\profile.ini"),
-                call.result);
-        }
-        EXPECT_EQ(golden::Escaped(Get("profile.ini")),
-                  golden::Escaped(row.expected != nullptr ? row.expected : "<missing>"));
+        golden::ExpectWritesAsRow(row, "E:\\profile.ini", [this] { return Get("profile.ini"); });
     }
 }
 

@@ -1,6 +1,6 @@
 // The stand-in's profile calls, held to the table of answers recorded from
 // the platform, then to the byte-for-byte promises of its writes.
-#include "../golden/profile_cases.h"
+#include "profile_rows.h"
 
 #include <standin.h>
 
@@ -61,25 +61,7 @@ TEST_F(Profile, ReadsAsThePlatformDoes) {
         if (row.file == golden::FileName::Written) {
             Put("profile.ini", golden::FileBytes(row));
         }
-        const char *fileName = golden::FileNameFor(row, "E:\\profile.ini");
-        // A guard byte past the buffer's end proves nothing is written there.
-        char buffer[300];
-        std::memset(buffer, 0xcc, sizeof buffer);
-        ASSERT_LT(row.size, sizeof buffer);
-        DWORD count = GetPrivateProfileStringA(row.section, row.key, row.defaultValue, buffer,
-                                               row.size, fileName);
-        EXPECT_EQ(count, row.count);
-        std::size_t length = row.buffer.length;
-        if (row.buffer.data != nullptr) {
-            EXPECT_EQ(golden::Escaped(std::string(buffer, length)),
-                      golden::Escaped(std::string(row.buffer.data, length)));
-        }
-        for (std::size_t i = length; i < sizeof buffer; ++i) {
-            if (static_cast<unsigned char>(buffer[i]) != 0xcc) {
-                ADD_FAILURE() << "byte " << i << " written";
-                break;
-            }
-        }
+        golden::ExpectReadAsRow(row, golden::FileNameFor(row, "E:\\profile.ini"));
     }
 }
 
@@ -90,13 +72,7 @@ TEST_F(Profile, WritesAsThePlatformDoes) {
         if (row.initial != nullptr) {
             Put("profile.ini", row.initial);
         }
-        for (const golden::WriteCall &call : row.calls) {
-            EXPECT_EQ(
-                WritePrivateProfileStringA(call.section, call.key, call.text, "E:\\profile.ini"),
-                call.result);
-        }
-        EXPECT_EQ(golden::Escaped(Get("profile.ini")),
-                  golden::Escaped(row.expected != nullptr ? row.expected : "<missing>"));
+        golden::ExpectWritesAsRow(row, "E:\\profile.ini", [this] { return Get("profile.ini"); });
     }
 }
 
