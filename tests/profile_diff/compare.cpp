@@ -280,15 +280,7 @@ int main(int argc, char **argv) {
                              argv[1]);
                 return 2;
             }
-            char buffer[profilediff::MaxSize + 16];
-            std::memset(buffer, profilediff::Fill, sizeof buffer);
-            DWORD count =
-                GetPrivateProfileStringA(read.hasSection ? read.section.c_str() : nullptr,
-                                         read.hasKey ? read.key.c_str() : nullptr,
-                                         read.hasDefault ? read.defaultValue.c_str() : nullptr,
-                                         buffer, read.size, windowsName.c_str());
-            profilediff::Answer standin =
-                profilediff::Capture(static_cast<unsigned>(count), buffer, sizeof buffer);
+            profilediff::Answer standin = profilediff::Ask(read, windowsName.c_str());
             int use = static_cast<int>(read.use);
             ++byUse[use].reads;
             if (standin.count == wine.count && standin.bytes == wine.bytes) {

@@ -5,7 +5,10 @@
 // the platform, so the two halves see the very same bytes and calls.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -535,6 +538,18 @@ inline Answer Capture(unsigned count, const char *buffer, unsigned size) {
     }
     answer.bytes.assign(buffer, end);
     return answer;
+}
+
+// One read asked of whichever GetPrivateProfileStringA this program links
+// (the real one under Wine, the stand-in's natively), the same way on both
+// sides, into a buffer filled with the marker byte.
+inline Answer Ask(const Read &read, const char *fileName) {
+    char buffer[MaxSize + 16];
+    std::memset(buffer, Fill, sizeof buffer);
+    DWORD count = GetPrivateProfileStringA(
+        read.hasSection ? read.section.c_str() : nullptr, read.hasKey ? read.key.c_str() : nullptr,
+        read.hasDefault ? read.defaultValue.c_str() : nullptr, buffer, read.size, fileName);
+    return Capture(static_cast<unsigned>(count), buffer, sizeof buffer);
 }
 
 inline std::string Hex(const std::string &bytes) {

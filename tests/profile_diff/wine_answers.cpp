@@ -65,15 +65,7 @@ int main(int argc, char **argv) {
             return 2;
         }
         for (const profilediff::Read &read : item.reads) {
-            char buffer[profilediff::MaxSize + 16];
-            std::memset(buffer, profilediff::Fill, sizeof buffer);
-            DWORD count =
-                GetPrivateProfileStringA(read.hasSection ? read.section.c_str() : nullptr,
-                                         read.hasKey ? read.key.c_str() : nullptr,
-                                         read.hasDefault ? read.defaultValue.c_str() : nullptr,
-                                         buffer, read.size, name.c_str());
-            profilediff::Answer answer =
-                profilediff::Capture(static_cast<unsigned>(count), buffer, sizeof buffer);
+            profilediff::Answer answer = profilediff::Ask(read, name.c_str());
             std::fprintf(out, "%u %s\n", answer.count, profilediff::Hex(answer.bytes).c_str());
         }
     }
