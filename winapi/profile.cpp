@@ -12,11 +12,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -30,7 +33,7 @@ bool IsBlank(char c) {
     return byte == ' ' || (byte >= 0x09 && byte <= 0x0D) || byte == 0x1A;
 }
 
-std::string Trim(const std::string &text, std::size_t begin, std::size_t end) {
+std::string_view TrimView(std::string_view text, std::size_t begin, std::size_t end) {
     while (begin < end && IsBlank(text[begin])) {
         ++begin;
     }
@@ -40,13 +43,17 @@ std::string Trim(const std::string &text, std::size_t begin, std::size_t end) {
     return text.substr(begin, end - begin);
 }
 
+std::string Trim(const std::string &text, std::size_t begin, std::size_t end) {
+    return std::string(TrimView(text, begin, end));
+}
+
 // Names compare without regard to case for A to Z only; the code page's
 // other letters compare exactly.
 char UpperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool SameName(const std::string &a, const std::string &b) {
+bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -60,7 +67,7 @@ bool SameName(const std::string &a, const std::string &b) {
 
 // A name or value as the reader hands it out: the platform keeps them as
 // terminated strings, so a NUL byte in the file ends one early.
-std::string UpToNul(const std::string &text) {
+std::string_view UpToNul(std::string_view text) {
     return text.substr(0, text.find('\0'));
 }
 
@@ -73,17 +80,23 @@ struct Line {
     std::size_t textEnd = 0;
     std::size_t end = 0;
     Kind kind = Kind::Other;
-    std::string name;      // section or key name, trimmed
-    bool hasValue = false; // a key line with "="
-    std::string value;     // trimmed, quotes still on
+    std::string_view name;  // section or key name, trimmed: a view into the content
+    bool hasValue = false;  // a key line with "="
+    std::string_view value; // trimmed, quotes still on
     // A line whose first non-blank byte is ";". Writes pass it by as a
     // comment; reads find it under its name (";..."), as the platform does,
     // but leave it out of key lists.
     bool comment = false;
 };
 
+// The lines' names and values point into content, so a profile is never
+// copied or moved: there is one, the last parse, and it is emptied in place.
 struct Profile {
-    std::string source;  // the file's bytes
+    Profile() = default;
+    Profile(const Profile &) = delete;
+    Profile &operator=(const Profile &) = delete;
+
+    std::string source;  // a host file's bytes, to know them again
     std::string content; // as read: the bytes, or a UTF-16 file's text in the ANSI code page
     std::vector<Line> lines;
     bool utf16 = false;
@@ -91,6 +104,7 @@ struct Profile {
 
 std::vector<Line> SplitLines(const std::string &content) {
     std::vector<Line> lines;
+    lines.reserve(static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) + 1);
     // A UTF-8 byte-order mark is not skipped: the platform reads it as three
     // characters of the first line, so a section header there is not one.
     std::size_t position = 0;
@@ -133,17 +147,17 @@ std::vector<Line> SplitLines(const std::string &content) {
             if (close != std::string::npos) {
                 // Anything after the last "]" is ignored.
                 line.kind = Kind::Section;
-                line.name = Trim(content, start + 1, close);
+                line.name = TrimView(content, start + 1, close);
             } else {
                 // A "[" line without "]" is an ordinary key line.
                 line.kind = line.comment ? Kind::Other : Kind::Key;
                 std::size_t equals = content.find('=', start);
                 if (equals != std::string::npos && equals < line.textEnd) {
-                    line.name = Trim(content, start, equals);
+                    line.name = TrimView(content, start, equals);
                     line.hasValue = true;
-                    line.value = Trim(content, equals + 1, line.textEnd);
+                    line.value = TrimView(content, equals + 1, line.textEnd);
                 } else {
-                    line.name = Trim(content, start, line.textEnd);
+                    line.name = TrimView(content, start, line.textEnd);
                 }
             }
         }
@@ -178,23 +192,49 @@ std::string Utf16ToAnsi(const std::string &content) {
     return text;
 }
 
+// The last parse and the buffer a file is read into; a reset of the stand-in
+// lets both go, so that a machine's run ends holding none of its heap.
+Profile lastParse;
+bool lastParseValid = false;
+std::string readBytes;
+// A file in a memory folder is a snapshot that a write replaces, never
+// changes: while the last parse holds the snapshot it came from, the same
+// snapshot means the same bytes without reading or comparing them.
+std::shared_ptr<const std::string> lastSnapshot;
+
+void Parse(const std::string &bytes) {
+    lastParse.utf16 = IsUtf16(bytes);
+    lastParse.content = lastParse.utf16 ? Utf16ToAnsi(bytes) : bytes;
+    lastParse.lines = SplitLines(lastParse.content);
+    lastParseValid = true;
+}
+
 const Profile &LoadProfile(LPCSTR fileName) {
     static const Profile none;
-    static Profile parsed;
-    static bool parsedValid = false;
-    static std::string bytes; // kept to reuse its storage
-    if (fileName == nullptr || fileName[0] == '\0' ||
-        !standin::detail::ReadHostFile(standin::HostPath(fileName), &bytes)) {
+    if (fileName == nullptr || fileName[0] == '\0') {
         return none;
     }
-    if (!parsedValid || bytes != parsed.source) {
-        parsed.source = bytes;
-        parsed.utf16 = IsUtf16(bytes);
-        parsed.content = parsed.utf16 ? Utf16ToAnsi(bytes) : bytes;
-        parsed.lines = SplitLines(parsed.content);
-        parsedValid = true;
+    std::string host = standin::HostPath(fileName);
+    if (standin::detail::IsMemoryPath(host)) {
+        std::shared_ptr<const std::string> snapshot = standin::detail::OpenMemoryFile(host);
+        if (snapshot == nullptr) {
+            return none;
+        }
+        if (!lastParseValid || snapshot != lastSnapshot) {
+            Parse(*snapshot);
+            lastSnapshot = std::move(snapshot);
+        }
+        return lastParse;
     }
-    return parsed;
+    if (!standin::detail::ReadHostFile(host, &readBytes)) {
+        return none;
+    }
+    if (!lastParseValid || lastSnapshot != nullptr || readBytes != lastParse.source) {
+        Parse(readBytes);
+        lastParse.source = readBytes;
+        lastSnapshot = nullptr;
+    }
+    return lastParse;
 }
 
 constexpr std::size_t None = static_cast<std::size_t>(-1);
@@ -242,7 +282,7 @@ std::size_t FindKey(const Profile &profile, std::size_t header, const std::strin
 // The reader's view of the same lookups. A section named "" is a "[]"
 // header (lines before the first header belong to no section at all); the
 // key "" is a line "=value". A ";" line is found under its own name.
-std::size_t FindReadSection(const Profile &profile, const std::string &name) {
+std::size_t FindReadSection(const Profile &profile, std::string_view name) {
     for (std::size_t i = 0; i < profile.lines.size(); ++i) {
         const Line &line = profile.lines[i];
         if (line.kind == Kind::Section && SameName(UpToNul(line.name), name)) {
@@ -256,7 +296,7 @@ bool ReadsAsKey(const Line &line) {
     return line.kind == Kind::Key || line.comment;
 }
 
-std::size_t FindReadKey(const Profile &profile, std::size_t header, const std::string &key) {
+std::size_t FindReadKey(const Profile &profile, std::size_t header, std::string_view key) {
     std::size_t end = SectionEnd(profile, header);
     for (std::size_t i = header + 1; i < end; ++i) {
         const Line &line = profile.lines[i];
@@ -281,20 +321,20 @@ std::vector<std::string> KeyNames(const Profile &profile, std::size_t header) {
         }
         afterNameless = UpToNul(line.name).empty();
         if (line.hasValue && !line.comment) {
-            names.push_back(UpToNul(line.name));
+            names.emplace_back(UpToNul(line.name));
         }
     }
     return names;
 }
 
-std::string Unquoted(const std::string &value) {
+std::string_view Unquoted(std::string_view value) {
     if (value.size() > 1 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
         return value.substr(1, value.size() - 2);
     }
     return value;
 }
 
-DWORD CopyValue(const std::string &value, LPSTR buffer, DWORD size) {
+DWORD CopyValue(std::string_view value, LPSTR buffer, DWORD size) {
     std::size_t kept = value.size() < size ? value.size() : size - 1;
     std::memcpy(buffer, value.data(), kept);
     buffer[kept] = '\0';
@@ -409,9 +449,16 @@ bool StoreProfile(const std::string &hostPath, const std::string &content) {
     return true;
 }
 
-std::string TrimmedName(LPCSTR name) {
-    std::string text(name);
-    return Trim(text, 0, text.size());
+// A name as the caller gave it, blanks trimmed: a view into the caller's text.
+std::string_view TrimmedName(LPCSTR name) {
+    std::string_view text(name);
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
 }
 
 } // namespace
@@ -428,7 +475,20 @@ std::string TrimProfileBlanks(const std::string &text, std::size_t begin, std::s
 }
 namespace detail {
 void ResetProfile() {
+    // Cleared and given back to the heap, not just emptied.
     filesRead.clear();
+    filesRead.shrink_to_fit();
+    lastParse.lines.clear();
+    lastParse.lines.shrink_to_fit();
+    lastParse.content.clear();
+    lastParse.content.shrink_to_fit();
+    lastParse.source.clear();
+    lastParse.source.shrink_to_fit();
+    lastParse.utf16 = false;
+    lastParseValid = false;
+    lastSnapshot = nullptr;
+    readBytes.clear();
+    readBytes.shrink_to_fit();
 }
 } // namespace detail
 } // namespace standin
@@ -445,7 +505,7 @@ static DWORD ReadProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
         std::vector<std::string> names;
         for (const Line &line : profile.lines) {
             if (line.kind == Kind::Section && !UpToNul(line.name).empty()) {
-                names.push_back(UpToNul(line.name));
+                names.emplace_back(UpToNul(line.name));
             }
         }
         return CopyList(names, buffer, size);
@@ -453,7 +513,7 @@ static DWORD ReadProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
 
     // The default stands in for a value, so quotes around it go as a
     // value's would.
-    std::string fallback = defaultValue != nullptr ? defaultValue : "";
+    std::string_view fallback = defaultValue != nullptr ? defaultValue : "";
 
     if (key == nullptr) {
         // The section is looked up by the name exactly as given, blanks and
@@ -477,7 +537,7 @@ static DWORD ReadProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
     }
     // Trailing blanks of a value's default are not part of it, inner ones are.
     while (!fallback.empty() && fallback.back() == ' ') {
-        fallback.pop_back();
+        fallback.remove_suffix(1);
     }
     return CopyValue(Unquoted(fallback), buffer, size);
 }
@@ -487,8 +547,8 @@ static BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR f
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::string sectionName = TrimmedName(section);
-    std::string keyName = key != nullptr ? TrimmedName(key) : std::string();
+    std::string sectionName(TrimmedName(section));
+    std::string keyName = key != nullptr ? std::string(TrimmedName(key)) : std::string();
     // A section or key without a name could never be read back.
     if (sectionName.empty() || (key != nullptr && keyName.empty())) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -541,7 +601,8 @@ static BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR f
         if (found != None) {
             // The name keeps its spelling from the file; only the value changes.
             const Line &line = profile.lines[found];
-            content.replace(line.begin, line.textEnd - line.begin, line.name + "=" + text);
+            content.replace(line.begin, line.textEnd - line.begin,
+                            std::string(line.name) + "=" + text);
         } else {
             // After the section's last key line, so comments and blank lines
             // that introduce the next section stay with it.
