@@ -7,6 +7,7 @@
 #include <standin.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #if defined(__has_feature)
@@ -62,7 +64,7 @@ std::string Fold(const std::string &text) {
     return folded;
 }
 
-bool SameName(const std::string &a, const std::string &b) {
+bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
@@ -107,20 +109,23 @@ Store &TheStore() {
 
 // Components of a path, separators collapsed: the registry skips repeated
 // and trailing backslashes, so "SOFTWARE\\\\" names SOFTWARE itself.
+void SplitPathInto(std::string_view path, std::vector<std::string> *parts) {
+    parts->reserve(parts->size() +
+                   static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')) + 2);
+    std::size_t start = 0;
+    while (start < path.size()) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (end > start)
+            parts->emplace_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
 std::vector<std::string> SplitPath(const std::string &path) {
     std::vector<std::string> parts;
-    std::string part;
-    for (char c : path) {
-        if (c == '\\') {
-            if (!part.empty())
-                parts.push_back(part);
-            part.clear();
-        } else {
-            part += c;
-        }
-    }
-    if (!part.empty())
-        parts.push_back(part);
+    SplitPathInto(path, &parts);
     return parts;
 }
 
@@ -148,21 +153,20 @@ bool UnderSharedAppPaths(const std::vector<std::string> &parts) {
     if (parts.size() < 5)
         return false;
     for (std::size_t i = 0; i < 5; ++i)
-        if (Fold(parts[i]) != kAppPaths[i])
+        if (!SameName(parts[i], kAppPaths[i]))
             return false;
     return true;
 }
 
 // Where a key of the 32-bit view really lives.
-std::vector<std::string> ThirtyTwoBitView(std::vector<std::string> parts) {
-    if (parts.empty() || Fold(parts[0]) != "SOFTWARE")
-        return parts;
-    if (parts.size() >= 2 && Fold(parts[1]) == "WOW6432NODE")
-        return parts;
-    if (UnderSharedAppPaths(parts))
-        return parts;
-    parts.insert(parts.begin() + 1, "Wow6432Node");
-    return parts;
+void ThirtyTwoBitView(std::vector<std::string> *parts) {
+    if (parts->empty() || !SameName((*parts)[0], "SOFTWARE"))
+        return;
+    if (parts->size() >= 2 && SameName((*parts)[1], "WOW6432NODE"))
+        return;
+    if (UnderSharedAppPaths(*parts))
+        return;
+    parts->insert(parts->begin() + 1, "Wow6432Node");
 }
 
 Key *FindKey(const std::vector<std::string> &parts) {
@@ -252,19 +256,16 @@ bool IsPredefinedKey(HKEY key) {
     return value >= 0x80000000u && value <= 0x80000006u;
 }
 
-// The handle's view of a key: HKLM itself may be used as a handle, with the
-// rights a caller has on the root.
-bool ResolveHandle(HKEY key, Handle *out) {
+// The handle's view of a key, null for no open key: HKLM itself may be used
+// as a handle, with the rights a caller has on the root.
+const Handle *ResolveHandle(HKEY key) {
     if (key == HKEY_LOCAL_MACHINE) {
-        out->path.clear();
-        out->granted = KEY_READ | (WriteDenied({}) ? 0 : kKeyAllAccess);
-        return true;
+        static Handle root;
+        root.granted = KEY_READ | (WriteDenied({}) ? 0 : kKeyAllAccess);
+        return &root;
     }
     auto it = TheStore().handles.find(reinterpret_cast<std::uintptr_t>(key));
-    if (it == TheStore().handles.end())
-        return false;
-    *out = it->second;
-    return true;
+    return it == TheStore().handles.end() ? nullptr : &it->second;
 }
 
 // Windows adds the terminator a caller forgot to count when the byte after
@@ -290,18 +291,17 @@ static LSTATUS OpenKey(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, HK
     if (key != HKEY_LOCAL_MACHINE) {
         if (IsPredefinedKey(key))
             return ERROR_INVALID_HANDLE; // only HKLM is modelled
-        Handle parent;
-        if (!ResolveHandle(key, &parent))
+        const Handle *parent = ResolveHandle(key);
+        if (!parent)
             return ERROR_INVALID_HANDLE;
-        parts = parent.path;
+        parts = parent->path;
     }
-    const std::string sub = subKey ? subKey : "";
+    const std::string_view sub = subKey ? subKey : "";
     if (!sub.empty() && sub[0] == '\\')
         return kErrorBadPathname; // a relative name cannot start at the root
-    for (std::string &part : SplitPath(sub))
-        parts.push_back(std::move(part));
+    SplitPathInto(sub, &parts);
     if (access & KEY_WOW64_32KEY)
-        parts = ThirtyTwoBitView(std::move(parts));
+        ThirtyTwoBitView(&parts);
     if (!FindKey(parts))
         return ERROR_FILE_NOT_FOUND;
     const bool denied = WriteDenied(parts);
@@ -311,7 +311,7 @@ static LSTATUS OpenKey(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, HK
     Store &store = TheStore();
     const std::uintptr_t id = store.nextHandle;
     store.nextHandle += 4;
-    store.handles[id] = Handle{parts, granted};
+    store.handles[id] = Handle{std::move(parts), granted};
     *result = reinterpret_cast<HKEY>(id);
     return ERROR_SUCCESS;
 }
@@ -320,12 +320,12 @@ static LSTATUS QueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD 
                           LPDWORD count) {
     if (reserved || (data && !count))
         return ERROR_INVALID_PARAMETER;
-    Handle handle;
-    if (!ResolveHandle(key, &handle))
+    const Handle *handle = ResolveHandle(key);
+    if (!handle)
         return ERROR_INVALID_HANDLE;
-    if (!(handle.granted & KEY_QUERY_VALUE))
+    if (!(handle->granted & KEY_QUERY_VALUE))
         return ERROR_ACCESS_DENIED;
-    Key *stored = FindKey(handle.path);
+    Key *stored = FindKey(handle->path);
     if (!stored)
         return kErrorKeyDeleted;
     auto *entry = FindValue(stored, valueName);
@@ -362,14 +362,14 @@ static LSTATUS QueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD 
 static LSTATUS StoreValueData(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
                               const BYTE *data, DWORD count) {
     (void)reserved;
-    Handle handle;
-    if (!ResolveHandle(key, &handle))
+    const Handle *handle = ResolveHandle(key);
+    if (!handle)
         return ERROR_INVALID_HANDLE;
-    if (!(handle.granted & KEY_SET_VALUE))
+    if (!(handle->granted & KEY_SET_VALUE))
         return ERROR_ACCESS_DENIED;
     if (count && !data)
         return kErrorNoAccess;
-    Key *stored = FindKey(handle.path);
+    Key *stored = FindKey(handle->path);
     if (!stored)
         return kErrorKeyDeleted;
     standin::RegistryValue value;
@@ -452,17 +452,33 @@ void DeleteValue(const std::string &keyPath, const std::string &name) {
 }
 
 namespace {
-void CollectKeys(const Key &key, const std::string &path, std::vector<RegistryKey> *out) {
-    out->push_back(RegistryKey{path, key.values});
+std::size_t CountKeys(const Key &key) {
+    std::size_t count = 1;
     for (const auto &child : key.children)
-        CollectKeys(*child.second,
-                    path.empty() ? child.second->name : path + "\\" + child.second->name, out);
+        count += CountKeys(*child.second);
+    return count;
+}
+
+// path holds the key's own path on the way in and out; each child's is
+// written after it and taken off again.
+void CollectKeys(const Key &key, std::string &path, std::vector<RegistryKey> *out) {
+    out->push_back(RegistryKey{path, key.values});
+    for (const auto &child : key.children) {
+        const std::size_t length = path.size();
+        if (!path.empty())
+            path += '\\';
+        path += child.second->name;
+        CollectKeys(*child.second, path, out);
+        path.resize(length);
+    }
 }
 } // namespace
 
 std::vector<RegistryKey> RegistryKeys() {
     std::vector<RegistryKey> keys;
-    CollectKeys(TheStore().root, "", &keys);
+    keys.reserve(CountKeys(TheStore().root));
+    std::string path;
+    CollectKeys(TheStore().root, path, &keys);
     return keys;
 }
 
@@ -482,12 +498,12 @@ void ResetRegistry() {
 // keys by the path asked for and, once open, by where they really live.
 namespace {
 std::string HandlePath(HKEY key) {
-    Handle handle;
-    if (!ResolveHandle(key, &handle)) {
+    const Handle *handle = ResolveHandle(key);
+    if (!handle) {
         return "?";
     }
     std::string path;
-    for (const std::string &part : handle.path) {
+    for (const std::string &part : handle->path) {
         path += (path.empty() ? "" : "\\") + part;
     }
     return path;
