@@ -222,19 +222,26 @@ void PerformAction(HWND dialog, const standin::UserAction &action) {
 // paints: check boxes and radio buttons the way static text does, push
 // buttons with their own message.
 void AskButtonColors(HWND dialog, HDC dc) {
-    std::vector<std::pair<HWND, WindowData>> buttons;
+    // What the asking needs of each button, taken before the dialog
+    // procedure runs (it may change the windows).
+    struct Button {
+        HWND handle;
+        DWORD style;
+        int id;
+    };
+    std::vector<Button> buttons;
     for (auto &[handle, control] : windows) {
         if (control.parent == dialog && control.visible && control.className == "Button") {
-            buttons.emplace_back(reinterpret_cast<HWND>(handle), control);
+            buttons.push_back({reinterpret_cast<HWND>(handle), control.style, control.id});
         }
     }
-    for (const auto &[control, data] : buttons) {
-        DWORD kind = data.style & 0x0F;
+    for (const Button &button : buttons) {
+        DWORD kind = button.style & 0x0F;
         // Push buttons (plain, default) and owner-drawn ones ask as buttons.
         UINT message = kind <= 1 || kind == 0x0B ? WM_CTLCOLORBTN : WM_CTLCOLORSTATIC;
         LRESULT answer = Deliver(dialog, message, reinterpret_cast<WPARAM>(dc),
-                                 reinterpret_cast<LPARAM>(control));
-        Find(dialog)->colorQueries.push_back({message, data.id, answer});
+                                 reinterpret_cast<LPARAM>(button.handle));
+        Find(dialog)->colorQueries.push_back({message, button.id, answer});
     }
 }
 

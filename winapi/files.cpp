@@ -182,10 +182,11 @@ std::string HostPath(const char *windowsPath) {
         return std::string();
     }
 
-    // Views into windowsPath: every call of every profile read comes here,
-    // so the path is taken apart without copying it.
-    std::vector<std::string_view> components;
-    components.reserve(16);
+    // Views into windowsPath, in a list kept from call to call: every call of
+    // every profile read comes here, so the path is taken apart without
+    // copying it or allocating.
+    static std::vector<std::string_view> components;
+    components.clear();
     const char *p = windowsPath + 2;
     while (*p != '\0') {
         while (IsSeparator(*p)) {

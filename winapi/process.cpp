@@ -1,6 +1,7 @@
 // The process: module path, command line, error mode, code page, last error.
 #include <standin.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -60,7 +61,8 @@ void Reset() {
 }
 
 namespace detail {
-unsigned char FoldAnsi(unsigned char c) {
+namespace {
+constexpr unsigned char FoldOne(unsigned char c) {
     if (c >= 'a' && c <= 'z') {
         return static_cast<unsigned char>(c - 0x20);
     }
@@ -79,6 +81,23 @@ unsigned char FoldAnsi(unsigned char c) {
     default:
         return c;
     }
+}
+
+// Every byte's fold, worked out by the compiler: registry and window names
+// are folded a byte at a time on every lookup.
+constexpr std::array<unsigned char, 256> MakeFoldTable() {
+    std::array<unsigned char, 256> table{};
+    for (std::size_t c = 0; c < table.size(); ++c) {
+        table[c] = FoldOne(static_cast<unsigned char>(c));
+    }
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> foldTable = MakeFoldTable();
+} // namespace
+
+unsigned char FoldAnsi(unsigned char c) {
+    return foldTable[c];
 }
 
 void ResetProcess() {

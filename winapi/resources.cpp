@@ -212,6 +212,7 @@ bool FindString(UINT id, std::string *text) {
             continue;
         }
         std::string value;
+        value.reserve(length);
         for (WORD i = 0; i < length && reader.ok; ++i) {
             WORD c = reader.Word();
             value.push_back(c < 0x100 ? static_cast<char>(c) : '?');
@@ -219,7 +220,7 @@ bool FindString(UINT id, std::string *text) {
         if (length == 0) {
             return false;
         }
-        *text = value;
+        *text = std::move(value);
         return reader.ok;
     }
     return false;
