@@ -2,6 +2,8 @@
 #   CC=clang CXX=clang++ cmake -S . -B build/fuzz -DLAUNCHER_FUZZERS=ON -DLAUNCHER_WERROR=OFF
 # and every library is then built with the address and undefined-behaviour
 # sanitizers and coverage for the fuzzer; the fuzzer itself links libFuzzer.
+# The harnesses in fuzz/ get the sanitizers but no coverage
+# (fuzz/coverage-ignore.txt says why).
 #   bitmap_fuzzer    the splash picture loader, palette and painting
 #   scenario_fuzzer  a whole machine and one launcher run, every promise checked
 #   profile_fuzzer   the stand-in's profile reads and writes over any file
@@ -14,7 +16,8 @@ if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
 endif()
 
 set(LAUNCHER_FUZZ_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
-    -fsanitize=fuzzer-no-link)
+    -fsanitize=fuzzer-no-link
+    -fsanitize-coverage-ignorelist=${CMAKE_SOURCE_DIR}/fuzz/coverage-ignore.txt)
 foreach(library launcher_core winapi)
     target_compile_options(${library} PUBLIC ${LAUNCHER_FUZZ_FLAGS})
     target_link_options(${library} PUBLIC -fsanitize=address,undefined)
