@@ -96,13 +96,15 @@ struct Profile {
     Profile(const Profile &) = delete;
     Profile &operator=(const Profile &) = delete;
 
-    std::string source;  // a host file's bytes, to know them again
-    std::string content; // as read: the bytes, or a UTF-16 file's text in the ANSI code page
+    std::string source;    // a host file's bytes, to know them again
+    std::string converted; // a UTF-16 file's text in the ANSI code page
+    // As read: the bytes (a memory file's snapshot or source), or converted.
+    std::string_view content;
     std::vector<Line> lines;
     bool utf16 = false;
 };
 
-std::vector<Line> SplitLines(const std::string &content) {
+std::vector<Line> SplitLines(std::string_view content) {
     std::vector<Line> lines;
     lines.reserve(static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) + 1);
     // A UTF-8 byte-order mark is not skipped: the platform reads it as three
@@ -176,12 +178,12 @@ std::vector<Line> SplitLines(const std::string &content) {
 // A file that starts with the UTF-16LE byte-order mark is read as text in
 // UTF-16, each character given to the caller in the ANSI code page (1252);
 // characters without a place there read as "?".
-bool IsUtf16(const std::string &content) {
+bool IsUtf16(std::string_view content) {
     return content.size() >= 2 && static_cast<unsigned char>(content[0]) == 0xFF &&
            static_cast<unsigned char>(content[1]) == 0xFE;
 }
 
-std::string Utf16ToAnsi(const std::string &content) {
+std::string Utf16ToAnsi(std::string_view content) {
     std::string text;
     for (std::size_t i = 2; i + 1 < content.size(); i += 2) {
         auto c = static_cast<char32_t>(static_cast<unsigned char>(content[i]) |
@@ -202,9 +204,16 @@ std::string readBytes;
 // snapshot means the same bytes without reading or comparing them.
 std::shared_ptr<const std::string> lastSnapshot;
 
-void Parse(const std::string &bytes) {
+// Parses bytes that stay where they are until the next parse: a memory
+// file's snapshot, or the copy of a host file's bytes in source.
+void Parse(std::string_view bytes) {
     lastParse.utf16 = IsUtf16(bytes);
-    lastParse.content = lastParse.utf16 ? Utf16ToAnsi(bytes) : bytes;
+    if (lastParse.utf16) {
+        lastParse.converted = Utf16ToAnsi(bytes);
+        lastParse.content = lastParse.converted;
+    } else {
+        lastParse.content = bytes;
+    }
     lastParse.lines = SplitLines(lastParse.content);
     lastParseValid = true;
 }
@@ -221,8 +230,8 @@ const Profile &LoadProfile(LPCSTR fileName) {
             return none;
         }
         if (!lastParseValid || snapshot != lastSnapshot) {
-            Parse(*snapshot);
             lastSnapshot = std::move(snapshot);
+            Parse(*lastSnapshot);
         }
         return lastParse;
     }
@@ -230,9 +239,9 @@ const Profile &LoadProfile(LPCSTR fileName) {
         return none;
     }
     if (!lastParseValid || lastSnapshot != nullptr || readBytes != lastParse.source) {
-        Parse(readBytes);
         lastParse.source = readBytes;
         lastSnapshot = nullptr;
+        Parse(lastParse.source);
     }
     return lastParse;
 }
@@ -372,7 +381,7 @@ DWORD CopyList(const std::vector<std::string> &names, LPSTR buffer, DWORD size) 
 std::string FileLineEnd(const Profile &profile) {
     for (const Line &line : profile.lines) {
         if (line.end > line.textEnd) {
-            return profile.content.substr(line.textEnd, line.end - line.textEnd);
+            return std::string(profile.content.substr(line.textEnd, line.end - line.textEnd));
         }
     }
     return "\r\n";
@@ -480,8 +489,9 @@ void ResetProfile() {
     filesRead.shrink_to_fit();
     lastParse.lines.clear();
     lastParse.lines.shrink_to_fit();
-    lastParse.content.clear();
-    lastParse.content.shrink_to_fit();
+    lastParse.content = std::string_view();
+    lastParse.converted.clear();
+    lastParse.converted.shrink_to_fit();
     lastParse.source.clear();
     lastParse.source.shrink_to_fit();
     lastParse.utf16 = false;
@@ -572,7 +582,7 @@ static BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR f
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    std::string content = profile.content;
+    std::string content(profile.content);
     std::size_t header = FindSection(profile, sectionName);
 
     if (key == nullptr) {
