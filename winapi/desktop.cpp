@@ -7,6 +7,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <utility>
 
 #include "resources.h"
 
@@ -299,7 +300,7 @@ HWND AddWindow(const std::string &className, const std::string &title) {
     window.title = title;
     window.style = WS_POPUP | WS_VISIBLE | WS_CAPTION;
     window.rect = RECT{100, 100, 400, 300};
-    HWND handle = NewHandle(window);
+    HWND handle = NewHandle(std::move(window));
     stacking.insert(stacking.begin(), handle);
     return handle;
 }
@@ -562,12 +563,12 @@ LRESULT SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 int LoadStringA(HINSTANCE, UINT id, LPSTR buffer, int size) {
-    std::string text;
-    if (buffer == nullptr || size <= 0 || !standin::detail::FindString(id, &text)) {
+    const std::string *text = standin::detail::FindString(id);
+    if (buffer == nullptr || size <= 0 || text == nullptr) {
         return 0;
     }
-    std::size_t length = std::min(text.size(), static_cast<std::size_t>(size - 1));
-    std::memcpy(buffer, text.data(), length);
+    std::size_t length = std::min(text->size(), static_cast<std::size_t>(size - 1));
+    std::memcpy(buffer, text->data(), length);
     buffer[length] = '\0';
     return static_cast<int>(length);
 }
@@ -577,13 +578,14 @@ int LoadStringA(HINSTANCE, UINT id, LPSTR buffer, int size) {
 
 INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc,
                         LPARAM initParam) {
-    standin::detail::DialogTemplate dialogTemplate;
     int templateId = static_cast<int>(reinterpret_cast<ULONG_PTR>(templateName));
-    if (!IS_INTRESOURCE(templateName) ||
-        !standin::detail::FindDialogTemplate(templateId, &dialogTemplate)) {
+    const standin::detail::DialogTemplate *found =
+        IS_INTRESOURCE(templateName) ? standin::detail::FindDialogTemplate(templateId) : nullptr;
+    if (found == nullptr) {
         SetLastError(1814); // ERROR_RESOURCE_NAME_NOT_FOUND
         return -1;
     }
+    const standin::detail::DialogTemplate &dialogTemplate = *found;
 
     WindowData dialog;
     dialog.className = "#32770";
@@ -603,7 +605,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc
     int top = DlgY(dialogTemplate.y);
     dialog.rect =
         RECT{left, top, left + clientWidth + 2 * frame, top + clientHeight + 2 * frame + caption};
-    HWND handle = NewHandle(dialog);
+    HWND handle = NewHandle(std::move(dialog));
     stacking.insert(stacking.begin(), handle);
     if (standin::detail::Recording()) {
         standin::detail::Record({"DialogBoxParamA", {std::to_string(templateId)}, 0, "open"});
@@ -623,7 +625,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc
         int x = DlgX(item.x);
         int y = DlgY(item.y);
         control.rect = RECT{x, y, x + DlgX(item.cx), y + DlgY(item.cy)};
-        NewHandle(control);
+        NewHandle(std::move(control));
     }
     (void)owner;
 

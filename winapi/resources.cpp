@@ -183,22 +183,19 @@ bool ReadDialogTemplate(int id, DialogTemplate *dialog) {
 
 } // namespace
 
-// The resources never change, so each template is read once.
-bool FindDialogTemplate(int id, DialogTemplate *dialog) {
+const DialogTemplate *FindDialogTemplate(int id) {
     static std::map<int, std::pair<bool, DialogTemplate>> read;
     auto found = read.find(id);
     if (found == read.end()) {
         DialogTemplate parsed;
         bool ok = ReadDialogTemplate(id, &parsed);
-        found = read.emplace(id, std::make_pair(ok, parsed)).first;
+        found = read.emplace(id, std::make_pair(ok, std::move(parsed))).first;
     }
-    if (found->second.first) {
-        *dialog = found->second.second;
-    }
-    return found->second.first;
+    return found->second.first ? &found->second.second : nullptr;
 }
 
-bool FindString(UINT id, std::string *text) {
+namespace {
+bool ReadString(UINT id, std::string *text) {
     const Resource *resource = Find(RtString, static_cast<int>(id / 16 + 1));
     if (resource == nullptr) {
         return false;
@@ -224,6 +221,18 @@ bool FindString(UINT id, std::string *text) {
         return reader.ok;
     }
     return false;
+}
+} // namespace
+
+const std::string *FindString(UINT id) {
+    static std::map<UINT, std::pair<bool, std::string>> read;
+    auto found = read.find(id);
+    if (found == read.end()) {
+        std::string text;
+        bool ok = ReadString(id, &text);
+        found = read.emplace(id, std::make_pair(ok, std::move(text))).first;
+    }
+    return found->second.first ? &found->second.second : nullptr;
 }
 
 } // namespace standin::detail

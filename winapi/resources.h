@@ -30,7 +30,10 @@ struct DialogTemplate {
     std::vector<DialogItem> items;
 };
 
-bool FindDialogTemplate(int id, DialogTemplate *dialog);
-bool FindString(UINT id, std::string *text);
+// The resources never change, so each template and string is read once; the
+// pointers stay valid for the life of the process. Null: no such resource,
+// or one that cannot be read.
+const DialogTemplate *FindDialogTemplate(int id);
+const std::string *FindString(UINT id);
 
 } // namespace standin::detail
