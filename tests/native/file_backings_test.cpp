@@ -199,6 +199,37 @@ TEST_P(Backings, ProfileReadsSeeEveryChange) {
     EXPECT_STREQ(buffer, "third");
 }
 
+// Reads that go from file to file, and across a reset of the stand-in, each
+// see their own file's bytes: what one read parsed is never another's answer.
+TEST_P(Backings, ProfileReadsInTurnSeeTheirOwnFile) {
+    Put("one.ini", "[a]\r\nk=one\r\n");
+    Put("two.ini", "[a]\r\nk=two\r\n");
+    Put("wide.ini", std::string("\xFF\xFE[\0a\0]\0\n\0k\0=\0w\0\n\0", 18));
+    const struct {
+        const char *file;
+        const char *expected;
+    } reads[] = {
+        {"E:\\one.ini", "one"}, {"E:\\two.ini", "two"}, {"E:\\one.ini", "one"},
+        {"E:\\wide.ini", "w"},  {"E:\\one.ini", "one"}, {"E:\\missing.ini", "none"},
+        {"E:\\TWO.INI", "two"},
+    };
+    char buffer[16];
+    for (const auto &read : reads) {
+        SCOPED_TRACE(read.file);
+        GetPrivateProfileStringA("a", "k", "none", buffer, sizeof buffer, read.file);
+        EXPECT_STREQ(buffer, read.expected);
+    }
+    // After a reset the drive is mapped anew and the same name holds other bytes.
+    standin::Reset();
+    if (GetParam() == Backing::Memory) {
+        root_ = standin::MemoryFolder("drive");
+    }
+    standin::MapDrive('E', root_);
+    Put("one.ini", "[a]\r\nk=after\r\n");
+    GetPrivateProfileStringA("a", "k", "none", buffer, sizeof buffer, "E:\\one.ini");
+    EXPECT_STREQ(buffer, "after");
+}
+
 TEST_P(Backings, RefusedProfileWritesLeaveTheFile) {
     const char *content = "[a]\r\nk=1\r\n";
     Put("profile.ini", content);
