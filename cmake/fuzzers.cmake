@@ -22,6 +22,19 @@ foreach(library launcher_core winapi)
     target_compile_options(${library} PUBLIC ${LAUNCHER_FUZZ_FLAGS})
     target_link_options(${library} PUBLIC -fsanitize=address,undefined)
 endforeach()
+# The stand-in's file, registry, window and resource code compares the
+# launcher's names with the machine's at every lookup: those comparisons tell
+# the fuzzers nothing their word lists do not, and reporting each one to
+# libFuzzer took a fifth of the scenario fuzzer's time. Their coverage stays.
+# The profile parser, the .reg reader, the painter and the code pages keep
+# their comparisons: they are the code under test of fuzzers of their own.
+set_source_files_properties(
+    ${CMAKE_SOURCE_DIR}/winapi/files.cpp ${CMAKE_SOURCE_DIR}/winapi/file_tree.cpp
+    ${CMAKE_SOURCE_DIR}/winapi/registry.cpp ${CMAKE_SOURCE_DIR}/winapi/desktop.cpp
+    ${CMAKE_SOURCE_DIR}/winapi/resources.cpp ${CMAKE_SOURCE_DIR}/winapi/process.cpp
+    ${CMAKE_SOURCE_DIR}/winapi/record.cpp ${CMAKE_SOURCE_DIR}/winapi/shell.cpp
+    ${CMAKE_SOURCE_DIR}/winapi/memory.cpp
+    PROPERTIES COMPILE_OPTIONS -fno-sanitize-coverage=trace-cmp)
 
 foreach(fuzzer bitmap scenario profile regfile tail)
     add_executable(${fuzzer}_fuzzer ${CMAKE_SOURCE_DIR}/fuzz/${fuzzer}_fuzzer.cpp)
