@@ -65,11 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
         return 0;
     }
-    volatile int sink = 0;
-    sink += static_cast<int>(BitmapHeaderSize(picture));
-    sink += BitmapWidth(picture) + BitmapHeight(picture) + BitmapColorCount(picture);
-    sink += BitmapIsTopDown(picture);
-    sink += static_cast<int>(BitmapBits(picture) - picture);
+    // Every accessor is asked, and its answer kept where the optimiser must leave it.
+    volatile int sink = static_cast<int>(BitmapHeaderSize(picture)) + BitmapWidth(picture) +
+                        BitmapHeight(picture) + BitmapColorCount(picture) +
+                        BitmapIsTopDown(picture) + static_cast<int>(BitmapBits(picture) - picture);
     HPALETTE palette = CreateBitmapPalette(picture);
     if (palette != nullptr) {
         DeleteObject(palette);
