@@ -601,8 +601,10 @@ static BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR f
         content.erase(line.begin, line.end - line.begin);
     } else if (header == None) {
         std::string lineEnd = FileLineEnd(profile);
-        if (!content.empty() && content.back() != '\n' && content.back() != '\r' &&
-            content != "\xEF\xBB\xBF") {
+        // The last line is ended first, a lone UTF-8 byte-order mark too: the
+        // reader takes the mark for the start of a line, so a header after it
+        // on the same line would be no header.
+        if (!content.empty() && content.back() != '\n' && content.back() != '\r') {
             content += lineEnd;
         }
         content += "[" + sectionName + "]" + lineEnd + keyName + "=" + text + lineEnd;

@@ -97,6 +97,8 @@ TEST_F(Profile, RewriteKeepsOtherBytes) {
          "a", "k", "2", "\xEF\xBB\xBF[a]\r\nk=1\r\n[a]\r\nk=2\r\n"},
         {"byte-order mark kept", "\xEF\xBB\xBF\r\n[a]\r\nk=1\r\n", "a", "k", "2",
          "\xEF\xBB\xBF\r\n[a]\r\nk=2\r\n"},
+        {"a file of only the byte-order mark: the new section on a line of its own", "\xEF\xBB\xBF",
+         "a", "k", "2", "\xEF\xBB\xBF\r\n[a]\r\nk=2\r\n"},
         {"indented key, blanks around \"=\"", "[a]\r\n  k = 1 \r\nz=0\r\n", "a", "k", "2",
          "[a]\r\nk=2\r\nz=0\r\n"},
         {"name keeps the file's spelling", "[Sec]\r\nMyKey=1\r\n", "SEC", "mykey", "2",
