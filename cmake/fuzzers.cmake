@@ -36,26 +36,24 @@ set_source_files_properties(
     ${CMAKE_SOURCE_DIR}/winapi/memory.cpp
     PROPERTIES COMPILE_OPTIONS -fno-sanitize-coverage=trace-cmp)
 
+# A fuzzer: its own source (fuzz/NAME.cpp) and whatever else it tests, over
+# the launcher's code and the stand-in, linked with libFuzzer.
+function(launcher_fuzzer name)
+    add_executable(${name} ${CMAKE_SOURCE_DIR}/fuzz/${name}.cpp ${ARGN})
+    target_link_libraries(${name} PRIVATE launcher_core winapi)
+    target_compile_options(${name} PRIVATE ${LAUNCHER_WARNINGS})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+endfunction()
+
 foreach(fuzzer bitmap scenario profile regfile tail)
-    add_executable(${fuzzer}_fuzzer ${CMAKE_SOURCE_DIR}/fuzz/${fuzzer}_fuzzer.cpp)
-    target_link_libraries(${fuzzer}_fuzzer PRIVATE launcher_core winapi)
-    target_compile_options(${fuzzer}_fuzzer PRIVATE ${LAUNCHER_WARNINGS})
-    target_link_options(${fuzzer}_fuzzer PRIVATE -fsanitize=fuzzer)
+    launcher_fuzzer(${fuzzer}_fuzzer)
 endforeach()
 
 # The author's tool's check verb, without the tool's own main.
-add_executable(check_fuzzer ${CMAKE_SOURCE_DIR}/fuzz/check_fuzzer.cpp
-                            ${CMAKE_SOURCE_DIR}/authoring/check.cpp
-                            ${CMAKE_SOURCE_DIR}/authoring/check_text.cpp
-                            ${CMAKE_SOURCE_DIR}/authoring/disc_files.cpp)
-target_link_libraries(check_fuzzer PRIVATE launcher_core winapi)
-target_compile_options(check_fuzzer PRIVATE ${LAUNCHER_WARNINGS})
-target_link_options(check_fuzzer PRIVATE -fsanitize=fuzzer)
+launcher_fuzzer(check_fuzzer ${CMAKE_SOURCE_DIR}/authoring/check.cpp
+                ${CMAKE_SOURCE_DIR}/authoring/check_text.cpp
+                ${CMAKE_SOURCE_DIR}/authoring/disc_files.cpp)
 # The author tool's parsing, without its verbs' front door (authoring/main.cpp).
-add_executable(authoring_fuzzer ${CMAKE_SOURCE_DIR}/fuzz/authoring_fuzzer.cpp
-               ${CMAKE_SOURCE_DIR}/authoring/simulate_options.cpp
-               ${CMAKE_SOURCE_DIR}/authoring/simulate_machine.cpp
-               ${CMAKE_SOURCE_DIR}/authoring/simulate_report.cpp)
-target_link_libraries(authoring_fuzzer PRIVATE launcher_core winapi)
-target_compile_options(authoring_fuzzer PRIVATE ${LAUNCHER_WARNINGS})
-target_link_options(authoring_fuzzer PRIVATE -fsanitize=fuzzer)
+launcher_fuzzer(authoring_fuzzer ${CMAKE_SOURCE_DIR}/authoring/simulate_options.cpp
+                ${CMAKE_SOURCE_DIR}/authoring/simulate_machine.cpp
+                ${CMAKE_SOURCE_DIR}/authoring/simulate_report.cpp)
