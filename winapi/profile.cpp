@@ -171,10 +171,10 @@ std::vector<Line> SplitLines(std::string_view content) {
 // The host file behind a Windows file name, parsed; a file that cannot be
 // read (missing, not mapped, a directory) is an empty profile.
 //
-// The bytes are read on every call; only their parse is kept, for as long as
-// the next call reads the very same bytes (the launcher reads one settings
-// file many times in a run, and a run of the scenario fuzzer is mostly that).
-// The reference stays valid until the next call.
+// The file is looked at afresh on every call; only the last parse is kept,
+// for as long as the next call finds the very same bytes (the launcher reads
+// one settings file many times in a run, and a run of the scenario fuzzer is
+// mostly that). The reference stays valid until the next call.
 // A file that starts with the UTF-16LE byte-order mark is read as text in
 // UTF-16, each character given to the caller in the ANSI code page (1252);
 // characters without a place there read as "?".
