@@ -15,6 +15,7 @@
 
 #include "authoring/check_text.h"
 #include "authoring/disc_files.h"
+#include "authoring/json.h"
 #include "authoring/verbs.h"
 #include "bitmap/bitmap.h"
 #include "launcher/launcher.h"
@@ -969,24 +970,6 @@ const char *SeverityName(Severity severity) {
     return "note";
 }
 
-std::string JsonString(const std::string &text) {
-    std::string out = "\"";
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(c);
-        } else if (byte < 0x20) {
-            char escaped[8];
-            snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out.push_back(c);
-        }
-    }
-    return out + "\"";
-}
-
 void Checker::Print() const {
     if (options_.json) {
         std::printf("[");
@@ -994,9 +977,9 @@ void Checker::Print() const {
             const Diagnostic &d = diagnostics_[i];
             std::printf("%s\n  {\"file\": %s, \"line\": %d, \"severity\": \"%s\", \"code\": %s, "
                         "\"message\": %s}",
-                        i == 0 ? "" : ",", JsonString(d.file).c_str(), d.line,
-                        SeverityName(d.severity), JsonString(d.code).c_str(),
-                        JsonString(d.message).c_str());
+                        i == 0 ? "" : ",", JsonString(d.file, JsonHighBytes::Keep).c_str(), d.line,
+                        SeverityName(d.severity), JsonString(d.code, JsonHighBytes::Keep).c_str(),
+                        JsonString(d.message, JsonHighBytes::Keep).c_str());
         }
         std::printf("%s]\n", diagnostics_.empty() ? "" : "\n");
         return;

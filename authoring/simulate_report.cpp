@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "authoring/json.h"
 #include "resource.h"
 #include "settings/names.h"
 
@@ -744,26 +745,9 @@ void PrintSimulation(FILE *out, const MachineDescription &machine, const Simulat
 
 namespace {
 
-std::string JsonString(const std::string &text) {
-    std::string out = "\"";
-    for (char c : text) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || byte >= 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 std::string JsonArgument(const CallRecord &call, std::size_t index) {
-    return HasArgument(call, index) ? JsonString(Argument(call, index)) : "null";
+    return HasArgument(call, index) ? JsonString(Argument(call, index), JsonHighBytes::Escape)
+                                    : "null";
 }
 
 } // namespace
