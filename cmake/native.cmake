@@ -44,7 +44,7 @@ endif()
 
 # The disc author's tool: the launcher's own code over the stand-in, as a
 # command-line program (check, simulate, matrix, ...). One file per verb.
-file(GLOB AUTHORING_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/authoring/*.cpp)
+file(GLOB_RECURSE AUTHORING_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/authoring/*.cpp)
 add_executable(autorun-tool ${AUTHORING_SOURCES})
 target_link_libraries(autorun-tool PRIVATE launcher_core winapi)
 target_compile_options(autorun-tool PRIVATE ${LAUNCHER_WARNINGS})

@@ -10,11 +10,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <clocale>
 #include <cstring>
+#include <cwctype>
 #include <map>
 #include <memory>
 #include <string>
@@ -81,6 +85,54 @@ std::string FindEntry(const std::string &hostDirectory, const std::string &compo
     std::string best;
     while (const dirent *entry = readdir(directory)) {
         if (SameIgnoringCase(component, entry->d_name) && (best.empty() || best > entry->d_name)) {
+            best = entry->d_name;
+        }
+    }
+    closedir(directory);
+    return best;
+}
+
+bool utf8HostNames = false;
+
+// A UTF-8 name in upper case, character by character, as Windows compares
+// file names (its table of upper-case letters); a name that is not valid
+// UTF-8 is kept as its bytes, so it matches only itself.
+std::u32string FoldedUtf8(const std::string &name) {
+    static locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    std::u32string folded;
+    for (std::size_t i = 0; i < name.size();) {
+        unsigned char lead = static_cast<unsigned char>(name[i]);
+        std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        char32_t c = standin::DecodeUtf8(std::string_view(name).substr(i, length));
+        if (c == 0xFFFD && name.compare(i, 3, "\xEF\xBF\xBD") != 0) {
+            c = 0x110000 + lead; // no character: the byte stands for itself
+            length = 1;
+        }
+        if (c < 0x110000 && unicode != static_cast<locale_t>(0)) {
+            c = static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), unicode));
+        }
+        folded.push_back(c);
+        i += length;
+    }
+    return folded;
+}
+
+// The entry of hostDirectory, whose names are UTF-8, that names the same
+// file as the UTF-8 name wanted: exactly, else without regard to case (the
+// first in byte order).
+std::string FindUtf8Entry(const std::string &hostDirectory, const std::string &wanted) {
+    struct stat info;
+    if (lstat((hostDirectory + "/" + wanted).c_str(), &info) == 0) {
+        return wanted;
+    }
+    DIR *directory = opendir(hostDirectory.c_str());
+    if (directory == nullptr) {
+        return std::string();
+    }
+    std::u32string key = FoldedUtf8(wanted);
+    std::string best;
+    while (const dirent *entry = readdir(directory)) {
+        if (FoldedUtf8(entry->d_name) == key && (best.empty() || best > entry->d_name)) {
             best = entry->d_name;
         }
     }
@@ -232,17 +284,26 @@ std::string HostPath(const char *windowsPath) {
             exists = exists && standin::detail::ResolveMemoryEntry(host, nameStart);
             continue;
         }
+        bool plain = std::all_of(component.begin(), component.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        std::string wanted =
+            utf8HostNames && !plain ? standin::AnsiToUtf8(component) : std::string(component);
         std::string name;
         if (exists) {
-            name = FindEntry(host.substr(0, directoryEnd), std::string(component));
+            name = utf8HostNames && !plain ? FindUtf8Entry(host.substr(0, directoryEnd), wanted)
+                                           : FindEntry(host.substr(0, directoryEnd), wanted);
         }
         if (name.empty()) {
             exists = false;
-            name = component;
+            name = wanted;
         }
         host += name;
     }
     return host;
+}
+
+void SetUtf8HostNames(bool on) {
+    utf8HostNames = on;
 }
 
 void SetDriveReadOnly(char letter, bool readOnly) {
@@ -280,6 +341,7 @@ void ResetFiles() {
     readRequests.clear();
     drives.clear();
     readOnlyDrives.clear();
+    utf8HostNames = false;
     ResetMemoryFolders();
     nextHfile = 0x100;
     nextHandle = 0x5000;

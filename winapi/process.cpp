@@ -29,6 +29,9 @@ void SetCommandLine(const std::string &line) {
 void SetAnsiCodePage(unsigned codePage) {
     ansiCodePage = codePage;
 }
+unsigned AnsiCodePage() {
+    return ansiCodePage;
+}
 void SetUserLanguage(LANGID language) {
     userLanguage = language;
 }
@@ -181,6 +184,11 @@ LANGID GetUserDefaultLangID(void) {
 BOOL IsDBCSLeadByte(BYTE character) {
     if (ansiCodePage == 932) {
         return (character >= 0x81 && character <= 0x9F) || (character >= 0xE0 && character <= 0xFC);
+    }
+    // The other double-byte code pages (simplified and traditional Chinese,
+    // Korean) lead with any byte from 0x81 to 0xFE.
+    if (ansiCodePage == 936 || ansiCodePage == 949 || ansiCodePage == 950) {
+        return character >= 0x81 && character <= 0xFE;
     }
     return FALSE;
 }

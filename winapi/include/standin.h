@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,11 +26,23 @@ void Reset();
 // Process (process.cpp)
 void SetModulePath(const std::string &windowsPath); // what GetModuleFileNameA reports
 void SetCommandLine(const std::string &line);       // what GetCommandLineA reports
-void SetAnsiCodePage(unsigned codePage);            // 1252 (default) or 932 for lead bytes
+// The system's ANSI code page: 1252 (the default), or any code page a disc's
+// machines may have (874, 932, 936, 949, 950, 1250 to 1258).
+void SetAnsiCodePage(unsigned codePage);
+unsigned AnsiCodePage();
+bool IsKnownAnsiCodePage(unsigned codePage);
 // Code page 1252 (codepage.cpp), as the system converts it: a byte's character,
 // and a character's byte or -1 when the code page has none.
 char32_t AnsiToUnicode(unsigned char byte);
 int UnicodeToAnsi(char32_t c);
+// Text in the ANSI code page as UTF-8 and back, as the system converts it to
+// and from Unicode: a byte sequence the code page does not define becomes
+// U+FFFD, a character it has no form for the default character "?"; *exact
+// then says false.
+std::string AnsiToUtf8(std::string_view ansi, bool *exact = nullptr);
+std::string Utf8ToAnsi(std::string_view utf8, bool *exact = nullptr);
+// One UTF-8 sequence's character; U+FFFD when it is not exactly one valid one.
+char32_t DecodeUtf8(std::string_view sequence);
 void SetUserLanguage(LANGID language);
 HINSTANCE LauncherModule(); // the module whose resources are the launcher's
 UINT ErrorMode();           // the last mode set with SetErrorMode
@@ -49,6 +62,12 @@ void MapDrive(char letter, const std::string &hostDirectory);
 std::string HostPath(const char *windowsPath);
 // Writes to files on the drive fail with ERROR_WRITE_PROTECT, as on a disc.
 void SetDriveReadOnly(char letter, bool readOnly);
+// How host directories name their files. Off (the default): a name's bytes
+// are the Windows name's ANSI bytes, as the tests lay out their machines. On:
+// host names are UTF-8, as a real folder on Linux holds them (and as Wine
+// maps Windows names): a path is turned from the ANSI code page into Unicode
+// and each component found without regard to case, as Windows finds a file.
+void SetUtf8HostNames(bool on);
 // Counts of _lread calls and the sizes asked for, oldest first.
 std::vector<UINT> ReadRequests();
 int OpenFileCount(); // files opened with _lopen and not yet closed

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "authoring/simulate_options.h"
-#include "authoring/simulate_report.h"
+#include "authoring/simulate/simulate_options.h"
+#include "authoring/simulate/simulate_report.h"
 #include "authoring/verbs.h"
 
 namespace {

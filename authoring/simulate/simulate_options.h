@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/simulate_machine.h"
+#include "authoring/simulate/simulate_machine.h"
 
 struct SimulateOptions {
     MachineDescription machine;

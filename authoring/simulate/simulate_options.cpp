@@ -1,4 +1,4 @@
-#include "authoring/simulate_options.h"
+#include "authoring/simulate/simulate_options.h"
 
 #include <algorithm>
 #include <cerrno>

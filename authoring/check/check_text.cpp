@@ -1,4 +1,4 @@
-#include "authoring/check_text.h"
+#include "authoring/check/check_text.h"
 
 #include <standin.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/simulate_machine.h"
+#include "authoring/simulate/simulate_machine.h"
 
 // The short answers a decision table needs.
 struct RunSummary {

@@ -1,4 +1,4 @@
-#include "authoring/simulate_machine.h"
+#include "authoring/simulate/simulate_machine.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

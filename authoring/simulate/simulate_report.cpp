@@ -1,4 +1,4 @@
-#include "authoring/simulate_report.h"
+#include "authoring/simulate/simulate_report.h"
 
 #include <algorithm>
 #include <map>

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "authoring/check_text.h"
+#include "authoring/check/check_text.h"
+#include "authoring/check/diagnostics.h"
 #include "authoring/disc_files.h"
 #include "authoring/json.h"
 #include "authoring/verbs.h"
@@ -27,16 +28,6 @@
 namespace {
 
 const char DiscDrive = 'E';
-
-enum class Severity { Note, Warning, Error };
-
-struct Diagnostic {
-    std::string file; // relative to the disc folder; "" for the disc as a whole
-    int line = 0;     // 0: the file as a whole
-    Severity severity = Severity::Note;
-    std::string code;
-    std::string message;
-};
 
 struct Options {
     std::string folder;
@@ -231,7 +222,7 @@ public:
 private:
     void Report(const std::string &file, int line, Severity severity, const char *code,
                 const std::string &message) {
-        diagnostics_.push_back({file, line, severity, code, message});
+        sink_.Report(file, line, severity, code, message);
     }
     void Say(Severity severity, int line, const char *code, const std::string &message) {
         Report(settingsName_, line, severity, code, message);
@@ -305,7 +296,8 @@ private:
     unsigned wholeSize_ = 2; // the settings file's size and a terminator
     TextFile text_;
     std::vector<SectionInfo> sections_;
-    std::vector<Diagnostic> diagnostics_;
+    DiagnosticSink sink_;
+    std::vector<Diagnostic> &diagnostics_ = sink_.diagnostics();
 };
 
 bool Checker::SetUpLauncher(std::string *error) {
