@@ -75,3 +75,20 @@ bool SameNameIgnoringCase(const std::string &a, const std::string &b) {
     }
     return true;
 }
+
+bool ParseCodePage(const std::string &text, unsigned *codePage, std::string *error) {
+    unsigned number = 0;
+    bool digits = !text.empty() && text.size() <= 5 &&
+                  text.find_first_not_of("0123456789") == std::string::npos;
+    if (digits) {
+        number = static_cast<unsigned>(std::stoul(text));
+    }
+    if (!digits || !standin::IsKnownAnsiCodePage(number)) {
+        *error = "--codepage: '" + text +
+                 "' is not an ANSI code page of Windows the tool knows (874, 932, 936, 949, 950, "
+                 "1250 to 1258)";
+        return false;
+    }
+    *codePage = number;
+    return true;
+}

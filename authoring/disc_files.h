@@ -23,3 +23,9 @@ std::string DiscRelativePath(const std::string &hostPath);
 // Two names the same but for the case of the letters A to Z, as the profile
 // reader compares section and key names and as file names on a disc compare.
 bool SameNameIgnoringCase(const std::string &a, const std::string &b);
+
+// The ANSI code page of the machines a disc is for, as --codepage gives it
+// to every verb: 1252 when not given. False with a message for one the tool
+// does not know.
+const unsigned DefaultDiscCodePage = 1252;
+bool ParseCodePage(const std::string &text, unsigned *codePage, std::string *error);
