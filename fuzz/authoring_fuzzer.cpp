@@ -27,8 +27,9 @@ void CheckParsed(const SimulateOptions &options) {
     if (machine.drive < 'A' || machine.drive > 'Z' || machine.drive == 'C') {
         Fail("a drive letter the tool must refuse was accepted");
     }
-    if (machine.launcherPath.size() < 4 || machine.launcherPath[0] != machine.drive ||
-        machine.launcherPath[1] != ':' || machine.launcherPath[2] != '\\') {
+    if (!machine.launcherPath.empty() &&
+        (machine.launcherPath.size() < 4 || machine.launcherPath[0] != machine.drive ||
+         machine.launcherPath[1] != ':' || machine.launcherPath[2] != '\\')) {
         Fail("a launcher path off the disc's drive was accepted");
     }
     if (machine.foreground < 0 || machine.foreground > static_cast<int>(machine.windows.size())) {
@@ -61,9 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             }
         }
         const std::vector<std::vector<std::string>> verbs = {
-            {"drive", "also-drive", "launcher-path", "registry", "installed", "args", "window",
-             "foreground", "press", "shell-answer", "export-registry", "json"},
-            {"registry", "drive", "launcher-path"}};
+            {"drive", "also-drive", "launcher", "codepage", "registry", "installed", "args",
+             "window", "foreground", "press", "shell-answer", "export-registry", "json"},
+            {"registry", "drive", "launcher", "codepage"}};
         for (const std::vector<std::string> &allowed : verbs) {
             SimulateOptions options;
             std::string error;

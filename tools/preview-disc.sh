@@ -157,7 +157,7 @@ if [ $installed = 1 ]; then
     # stores nothing), imported here. The install folder and an installed
     # program it names on drive C: are created as the simulator creates them.
     reg=$work/installed.reg
-    "$tool" simulate "$copy" --installed --drive E --launcher-path 'E:\LAUNCHER.EXE' \
+    "$tool" simulate "$copy" --installed --drive E --launcher 'E:\LAUNCHER.EXE' \
         --export-registry "$reg" >"$work/simulate.txt" 2>&1 ||
         fail "autorun-tool simulate --installed failed: $(cat "$work/simulate.txt")"
     sed -n 's/^\(@\|"\$Install_ToDirectory\$"\)="\([Cc]:\\\\.*\)"\r\{0,1\}$/\1\t\2/p' "$reg" |

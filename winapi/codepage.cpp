@@ -208,6 +208,25 @@ std::string Utf8ToAnsi(std::string_view utf8, bool *exact) {
     return Convert(handle, utf8, "?", Utf8SequenceLength, exact);
 }
 
+std::string CharacterToAnsi(char32_t c, bool *exact) {
+    if (AnsiCodePage() == 1252 || c < 0x80) {
+        int byte = UnicodeToAnsi(c);
+        if (exact != nullptr) {
+            *exact = byte >= 0;
+        }
+        return std::string(1, byte < 0 ? '?' : static_cast<char>(byte));
+    }
+    std::string utf8;
+    AppendUtf8(&utf8, c);
+    return Utf8ToAnsi(utf8, exact);
+}
+
+std::string Utf8Of(char32_t c) {
+    std::string utf8;
+    AppendUtf8(&utf8, c);
+    return utf8;
+}
+
 char32_t DecodeUtf8(std::string_view sequence) {
     if (sequence.empty()) {
         return 0xFFFD;

@@ -176,7 +176,7 @@ std::vector<Line> SplitLines(std::string_view content) {
 // one settings file many times in a run, and a run of the scenario fuzzer is
 // mostly that). The reference stays valid until the next call.
 // A file that starts with the UTF-16LE byte-order mark is read as text in
-// UTF-16, each character given to the caller in the ANSI code page (1252);
+// UTF-16, each character given to the caller in the ANSI code page;
 // characters without a place there read as "?".
 bool IsUtf16(std::string_view content) {
     return content.size() >= 2 && static_cast<unsigned char>(content[0]) == 0xFF &&
@@ -188,8 +188,7 @@ std::string Utf16ToAnsi(std::string_view content) {
     for (std::size_t i = 2; i + 1 < content.size(); i += 2) {
         auto c = static_cast<char32_t>(static_cast<unsigned char>(content[i]) |
                                        static_cast<unsigned char>(content[i + 1]) << 8);
-        int byte = standin::UnicodeToAnsi(c);
-        text += byte < 0 ? '?' : static_cast<char>(byte);
+        text += standin::CharacterToAnsi(c);
     }
     return text;
 }

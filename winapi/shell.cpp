@@ -1,16 +1,37 @@
 // The shell's document-start service: each request is recorded and answered
-// as the test scripted (accepted by default).
+// as the test scripted (accepted by default), or, when asked to, as Windows
+// answers a request for a file that is not there.
 #include <shellapi.h>
 #include <standin.h>
 
 namespace {
 INT_PTR answer = 42;
+bool refusesMissingFiles = false;
 std::vector<standin::ShellRequest> requests;
+
+// What the shell answers a request for file: the scripted answer, unless the
+// file is a path on a mapped drive that names nothing, which Windows refuses
+// with "file not found" (2), or "path not found" (3) when its folder is
+// missing too.
+INT_PTR AnswerFor(const char *file) {
+    if (!refusesMissingFiles || file == nullptr) {
+        return answer;
+    }
+    std::string host = standin::HostPath(file);
+    if (host.empty() || standin::detail::StatHost(host).exists) {
+        return answer;
+    }
+    std::string parent = host.substr(0, host.find_last_of('/'));
+    return standin::detail::StatHost(parent).directory ? SE_ERR_FNF : SE_ERR_PNF;
+}
 } // namespace
 
 namespace standin {
 void SetShellAnswer(INT_PTR value) {
     answer = value;
+}
+void SetShellRefusesMissingFiles(bool on) {
+    refusesMissingFiles = on;
 }
 std::vector<ShellRequest> ShellRequests() {
     return requests;
@@ -18,6 +39,7 @@ std::vector<ShellRequest> ShellRequests() {
 namespace detail {
 void ResetShell() {
     answer = 42;
+    refusesMissingFiles = false;
     requests.clear();
 }
 } // namespace detail
@@ -37,6 +59,7 @@ HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
     request.show = show;
     request.dllDirectorySet = standin::DllDirectorySet();
     requests.push_back(request);
+    INT_PTR answer = AnswerFor(file);
     using standin::detail::Text;
     if (standin::detail::Recording()) {
         standin::detail::Record(

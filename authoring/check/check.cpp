@@ -33,6 +33,7 @@ struct Options {
     std::string folder;
     std::string launcher; // Windows path relative to the disc root; "" when not known
     bool json = false;
+    unsigned codePage = DefaultDiscCodePage; // the ANSI code page of the disc's machines
 };
 
 // A setting the launcher reads, with the buffer it reads it into.
@@ -362,6 +363,17 @@ void Checker::CheckEncoding() {
                 "first line: save the file without one");
         }
     }
+    if (text_.encoding == TextEncoding::Utf16NoBom || text_.encoding == TextEncoding::Utf16BigEndian) {
+        bool big = text_.encoding == TextEncoding::Utf16BigEndian;
+        Say(Severity::Error, 0, big ? "utf16-big-endian" : "utf16-no-bom",
+            std::string("the file is UTF-16 ") +
+                (big ? "in big-endian byte order" : "without its byte-order mark") +
+                ": Windows reads only little-endian UTF-16 that begins with its byte-order mark "
+                "as text, so the launcher finds no section and reads every value as empty; save "
+                "it as ANSI (code page " +
+                std::to_string(options_.codePage) + ") or as UTF-16 LE with a byte-order mark");
+        return;
+    }
     if (text_.encoding == TextEncoding::Utf16) {
         Say(Severity::Note, 1, "utf16",
             "the file is UTF-16 with a byte-order mark; Windows reads it, converting each "
@@ -374,12 +386,14 @@ void Checker::CheckEncoding() {
         if (text_.encoding == TextEncoding::Utf16) {
             Say(Severity::Warning, line.number, "not-ansi",
                 "\"" + line.foreign +
-                    "\" has no form in the ANSI code page (1252); the launcher reads \"" +
+                    "\" has no form in the ANSI code page (" + std::to_string(options_.codePage) +
+                    "); the launcher reads \"" +
                     line.foreignSeen + "\"");
         } else {
             Say(Severity::Warning, line.number, "not-ansi",
                 "\"" + line.foreign +
-                    "\" is UTF-8; the launcher reads the file in the ANSI code page (1252) and "
+                    "\" is UTF-8; the launcher reads the file in the ANSI code page (" +
+                    std::to_string(options_.codePage) + ") and "
                     "sees \"" +
                     line.foreignSeen + "\"");
         }

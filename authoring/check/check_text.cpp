@@ -9,24 +9,6 @@
 
 namespace {
 
-void AppendUtf8(std::string *out, std::uint32_t code) {
-    if (code < 0x80) {
-        out->push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out->push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out->push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out->push_back(static_cast<char>(0xF0 | (code >> 18)));
-        out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-}
-
 // The length of a well-formed UTF-8 sequence of two or more bytes at text[i],
 // or 0.
 std::size_t Utf8SequenceAt(const std::string &text, std::size_t i) {
@@ -88,9 +70,15 @@ void ClassifyLine(const std::string &text, TextLine *line) {
     line->value = Trim(text, equals + 1, text.size());
 }
 
-// The first UTF-8 text in an 8-bit line, as written and as code page 1252
-// shows its bytes.
+// The first UTF-8 text in an 8-bit line, as written and as the disc's code
+// page shows its bytes. In a double-byte code page, a line that is good text
+// there is taken as written in it, even where its bytes would also be UTF-8.
 void FindUtf8Run(const std::string &text, TextLine *line) {
+    bool exact = true;
+    standin::AnsiToUtf8(text, &exact);
+    if (exact && IsDBCSLeadByte(0x81)) {
+        return;
+    }
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::size_t length = Utf8SequenceAt(text, i);
         if (length == 0) {
@@ -160,14 +148,15 @@ std::string Utf16ToAnsi(const std::string &bytes, std::vector<std::string> *runs
             ++line;
             runOpen = false;
         }
-        int byte = standin::UnicodeToAnsi(code);
-        if (byte < 0) {
+        bool exact = true;
+        std::string character = standin::CharacterToAnsi(code, &exact);
+        if (!exact) {
             if (runs->size() <= line) {
                 runs->resize(line + 1);
                 runLengths->resize(line + 1);
             }
             if ((*runs)[line].empty() || runOpen) {
-                AppendUtf8(&(*runs)[line], code);
+                (*runs)[line] += standin::Utf8Of(code);
                 ++(*runLengths)[line];
                 runOpen = true;
             }
@@ -175,7 +164,7 @@ std::string Utf16ToAnsi(const std::string &bytes, std::vector<std::string> *runs
             continue;
         }
         runOpen = false;
-        ansi.push_back(static_cast<char>(byte));
+        ansi += character;
     }
     return ansi;
 }
@@ -183,12 +172,31 @@ std::string Utf16ToAnsi(const std::string &bytes, std::vector<std::string> *runs
 } // namespace
 
 std::string AnsiToUtf8(const std::string &ansi) {
-    std::string out;
-    for (char c : ansi) {
-        auto byte = static_cast<unsigned char>(c);
-        AppendUtf8(&out, standin::AnsiToUnicode(byte));
+    return standin::AnsiToUtf8(ansi);
+}
+
+// UTF-16 that the profile reader does not take for text: little-endian
+// without its byte-order mark, or big-endian with or without one. Told by
+// where the zero bytes of its Latin characters stand.
+TextEncoding UnreadUtf16(const std::string &content) {
+    if (content.size() >= 2 && static_cast<unsigned char>(content[0]) == 0xFE &&
+        static_cast<unsigned char>(content[1]) == 0xFF) {
+        return TextEncoding::Utf16BigEndian;
     }
-    return out;
+    std::size_t pairs = content.size() / 2;
+    std::size_t evenZero = 0;
+    std::size_t oddZero = 0;
+    for (std::size_t i = 0; i + 1 < content.size(); i += 2) {
+        evenZero += content[i] == '\0' ? 1 : 0;
+        oddZero += content[i + 1] == '\0' ? 1 : 0;
+    }
+    if (pairs >= 4 && oddZero * 10 >= pairs * 9 && evenZero * 10 < pairs) {
+        return TextEncoding::Utf16NoBom;
+    }
+    if (pairs >= 4 && evenZero * 10 >= pairs * 9 && oddZero * 10 < pairs) {
+        return TextEncoding::Utf16BigEndian;
+    }
+    return TextEncoding::Ansi;
 }
 
 bool ReadTextFile(const std::string &hostPath, TextFile *file, std::string *error) {
@@ -242,6 +250,10 @@ bool ReadTextFile(const std::string &hostPath, TextFile *file, std::string *erro
         return true;
     }
     std::size_t nul = content.find('\0');
+    if (nul != std::string::npos && UnreadUtf16(content) != TextEncoding::Ansi) {
+        file->encoding = UnreadUtf16(content);
+        return true;
+    }
     if (nul != std::string::npos) {
         *error = "it is not a text file (a NUL byte at offset " + std::to_string(nul) + ")";
         return false;

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-enum class TextEncoding { Ansi, Utf8Bom, Utf16 };
+// Utf16NoBom and Utf16BigEndian are UTF-16 the profile reader does not read
+// as text (it sees the bytes, NUL bytes and all): such a file has no lines.
+enum class TextEncoding { Ansi, Utf8Bom, Utf16, Utf16NoBom, Utf16BigEndian };
 
 struct TextLine {
     enum Kind { Blank, Comment, Section, Key, Bare };
@@ -36,6 +38,6 @@ const long MaxSettingsFileSize = 1024 * 1024;
 // unreadable).
 bool ReadTextFile(const std::string &hostPath, TextFile *file, std::string *error);
 
-// 8-bit text in the ANSI code page (1252) as UTF-8, for printing what the
+// 8-bit text in the disc's ANSI code page as UTF-8, for printing what the
 // launcher sees; bytes the code page leaves undefined are shown as U+FFFD.
 std::string AnsiToUtf8(const std::string &ansi);

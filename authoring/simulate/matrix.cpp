@@ -23,8 +23,9 @@ const char MatrixUsage[] =
     "\n"
     "  --registry STATE.reg         load a registry editor export first in every run\n"
     "  --drive E                    the disc's drive letter (default E)\n"
-    "  --launcher-path 'E:\\SUB\\LAUNCH.EXE'\n"
-    "                               where the launcher sits (default E:\\LAUNCHER.EXE)\n"
+    "  --launcher NAME              the launcher's file on the disc (default: the\n"
+    "                               program AUTORUN.INF starts, else LAUNCHER.EXE)\n"
+    "  --codepage N                 the machines' ANSI code page (default 1252)\n"
     "\n"
     "Exit status: 0 when the table was made, 2 for bad usage or input.\n";
 
@@ -119,7 +120,7 @@ int MatrixCommand(int argc, char **argv) {
     std::vector<std::string> arguments(argv, argv + argc);
     SimulateOptions options;
     std::string error;
-    if (!ParseSimulateOptions(arguments, {"registry", "drive", "launcher-path"}, &options,
+    if (!ParseSimulateOptions(arguments, {"registry", "drive", "launcher", "codepage"}, &options,
                               &error)) {
         std::fprintf(stderr, "autorun-tool matrix: %s\n%s", error.c_str(), MatrixUsage);
         return 2;
@@ -128,6 +129,7 @@ int MatrixCommand(int argc, char **argv) {
         std::fputs(MatrixUsage, stdout);
         return 0;
     }
+    FindLauncher(&options.machine);
     MachineDescription base = options.machine;
     if (!options.registryFile.empty()) {
         if (!ReadAuthorFile(options.registryFile, MaximumRegistryBytes, &base.registryText,

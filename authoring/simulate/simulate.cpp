@@ -19,8 +19,10 @@ const char SimulateUsage[] =
     "\n"
     "  --drive E                    the disc's drive letter (default E)\n"
     "  --also-drive D               the disc is on drive D: too (repeatable)\n"
-    "  --launcher-path 'E:\\SUB\\LAUNCH.EXE'\n"
-    "                               where the launcher sits (default E:\\LAUNCHER.EXE)\n"
+    "  --launcher NAME              the launcher's file on the disc (SUB\\LAUNCH.EXE;\n"
+    "                               default: the program AUTORUN.INF starts, else\n"
+    "                               LAUNCHER.EXE in the root); autorun.ini is beside it\n"
+    "  --codepage N                 the machine's ANSI code page (default 1252)\n"
     "  --registry STATE.reg         load a registry editor export first\n"
     "  --installed                  add the keys the product's setup leaves\n"
     "  --args \"/s\"                  the command-line tail\n"
@@ -28,7 +30,9 @@ const char SimulateUsage[] =
     "  --foreground N               window N is in front (0: none, the default)\n"
     "  --press run|install|close|esc|closebox|toggle|enter|ok,...\n"
     "                               what the user presses in the dialog, in order\n"
-    "  --shell-answer N             what the shell answers a start (> 32 accepts; 42)\n"
+    "  --shell-answer N             what the shell answers every start (> 32 accepts);\n"
+    "                               default: 42 for a file that exists, 2 (file not\n"
+    "                               found) for one that does not, as Windows answers\n"
     "  --export-registry AFTER.reg  write the registry after the run\n"
     "  --json                       the outcome as one JSON object instead of the report\n"
     "\n"
@@ -41,8 +45,8 @@ int SimulateCommand(int argc, char **argv) {
     SimulateOptions options;
     std::string error;
     const std::vector<std::string> allowed = {
-        "drive",  "also-drive", "launcher-path", "registry",     "installed",       "args",
-        "window", "foreground", "press",         "shell-answer", "export-registry", "json"};
+        "drive",  "also-drive", "launcher", "codepage",     "registry",        "installed", "args",
+        "window", "foreground", "press",    "shell-answer", "export-registry", "json"};
     if (!ParseSimulateOptions(arguments, allowed, &options, &error)) {
         std::fprintf(stderr, "autorun-tool simulate: %s\n%s", error.c_str(), SimulateUsage);
         return 2;
@@ -60,6 +64,7 @@ int SimulateCommand(int argc, char **argv) {
             return 2;
         }
     }
+    FindLauncher(&options.machine);
     SimulationResult result;
     if (!RunSimulation(options.machine, &result, &error)) {
         std::fprintf(stderr, "autorun-tool simulate: %s\n", error.c_str());

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "authoring/autorun_inf.h"
 #include "launcher/launcher.h"
 #include "settings/names.h"
 #include "settings/settings.h"
@@ -127,7 +128,10 @@ void SnapshotFiles(const std::filesystem::path &root, std::map<std::string, std:
         if (!it->is_regular_file()) {
             continue;
         }
-        std::string relative = std::filesystem::relative(it->path(), root).generic_string();
+        // Host names are UTF-8; the report shows the path as the launcher's
+        // ANSI calls name it.
+        std::string relative =
+            standin::Utf8ToAnsi(std::filesystem::relative(it->path(), root).generic_string());
         for (char &c : relative) {
             c = c == '/' ? '\\' : c;
         }
@@ -227,14 +231,42 @@ ProductKeys ProductKeysFromSettings(const std::string &settingsPath) {
                        std::string(AppPathsKey) + registryKey};
 }
 
-bool RunSimulation(const MachineDescription &machine, SimulationResult *result,
-                   std::string *error) {
-    struct stat info;
-    if (stat(machine.discFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        *error = "disc folder " + machine.discFolder + ": not found or not a folder";
-        return false;
+// A fresh stand-in in the machine's code page, reading host names as the
+// UTF-8 names they are.
+void ResetMachine(const MachineDescription &machine) {
+    standin::Reset();
+    standin::SetAnsiCodePage(machine.codePage);
+    standin::SetUtf8HostNames(true);
+}
+
+void FindLauncher(MachineDescription *machine) {
+    if (!machine->launcherPath.empty()) {
+        return;
+    }
+    ResetMachine(*machine);
+    standin::MapDrive(machine->drive, machine->discFolder);
+    std::string opened = LauncherFromAutorunInf(machine->drive);
+    if (!opened.empty()) {
+        machine->launcherPath = std::string(1, machine->drive) + ":\\" + opened;
+        machine->launcherFrom = "where AUTORUN.INF starts it";
+    } else {
+        machine->launcherPath = std::string(1, machine->drive) + ":\\LAUNCHER.EXE";
+        machine->launcherFrom = "in the root: AUTORUN.INF names no program of the disc";
     }
     standin::Reset();
+}
+
+bool RunSimulation(const MachineDescription &described, SimulationResult *result,
+                   std::string *error) {
+    struct stat info;
+    if (stat(described.discFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        *error = "disc folder " + described.discFolder + ": not found or not a folder";
+        return false;
+    }
+    MachineDescription found = described;
+    FindLauncher(&found);
+    const MachineDescription &machine = found;
+    ResetMachine(machine);
     TemporaryFolder systemDrive;
     char pattern[] = "/tmp/autorun-tool-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
@@ -285,6 +317,7 @@ bool RunSimulation(const MachineDescription &machine, SimulationResult *result,
     }
     standin::ScriptDialog(machine.presses);
     standin::SetShellAnswer(static_cast<INT_PTR>(machine.shellAnswer));
+    standin::SetShellRefusesMissingFiles(!machine.shellAnswerGiven);
 
     result->registryBefore = standin::ExportRegistry();
     SnapshotFiles(systemDrive.path, &result->filesBefore);
@@ -307,6 +340,7 @@ bool RunSimulation(const MachineDescription &machine, SimulationResult *result,
         result->suppressionData.assign(suppression.data.begin(), suppression.data.end());
     }
     result->caption = DialogCaption;
+    result->tail = machine.tail;
     result->productInstalled = ProductInstalled != 0;
     // The test starts by opening the App Paths entry; nothing else opens it first.
     for (const standin::CallRecord &call : result->calls) {

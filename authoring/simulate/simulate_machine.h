@@ -17,7 +17,11 @@ struct WindowSpec {
 struct MachineDescription {
     std::string discFolder; // host folder holding the disc's root
     char drive = 'E';
-    std::string launcherPath = "E:\\LAUNCHER.EXE";
+    // The launcher's Windows path ("E:\\SUB\\LAUNCH.EXE"); "" until it is found
+    // as every verb finds it (FindLauncher below).
+    std::string launcherPath;
+    std::string launcherFrom; // how it was found, for the report
+    unsigned codePage = 1252; // the machine's ANSI code page
     std::string alsoDrives;   // more letters the same disc folder is mapped to, read-only
     std::string registryText; // a registry editor export loaded first; "" for none
     bool installed = false;   // seed the keys a setup program leaves, as the settings imply
@@ -29,6 +33,10 @@ struct MachineDescription {
     std::vector<standin::UserAction> presses;
     std::vector<std::string> pressNames; // as the author wrote them, for the report
     long long shellAnswer = 42;
+    // An answer given by the author is the shell's answer to every start;
+    // without one the shell accepts (42) what exists and refuses a missing
+    // file as Windows does.
+    bool shellAnswerGiven = false;
 };
 
 struct SimulationResult {
@@ -41,6 +49,7 @@ struct SimulationResult {
     std::string registryAfter;
     std::map<std::string, std::string> filesBefore; // Windows path -> content, drive C:
     std::map<std::string, std::string> filesAfter;
+    std::string tail;              // the command-line tail the launcher was given
     std::string caption;           // the caption the launcher formed
     bool detectionRan = false;     // the launcher got as far as its installed-product test
     bool productInstalled = false; // what that test found
@@ -65,6 +74,11 @@ bool ReadAuthorFile(const std::string &path, long long limit, std::string *conte
 // Checks that text is a registry editor export the stand-in loads (it loads
 // it into a fresh store); false with a message otherwise.
 bool CheckRegistryText(const std::string &text, std::string *error);
+
+// Where the launcher sits when the author does not say: where the disc's
+// AUTORUN.INF starts it, else LAUNCHER.EXE in the root, as `check` finds it.
+// Fills machine->launcherPath and launcherFrom; the disc folder must exist.
+void FindLauncher(MachineDescription *machine);
 
 // Builds the machine, runs WinMain once and collects the result. False with a
 // message when the disc cannot be used (missing folder, unusable settings file).

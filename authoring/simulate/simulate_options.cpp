@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "authoring/disc_files.h"
 #include "resource.h"
 
 namespace {
@@ -85,7 +86,8 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
                           std::string *error) {
     MachineDescription &machine = options->machine;
     bool driveGiven = false;
-    bool launcherGiven = false;
+    bool launcherGiven = false;    // with its own drive letter
+    bool launcherRelative = false; // from the root of the disc's drive
     bool foregroundGiven = false;
     std::vector<std::string> folders;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -148,30 +150,51 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
                 return false;
             }
             if (launcherGiven && Upper(value[0]) != machine.drive) {
-                *error = "--drive " + value + " disagrees with --launcher-path";
+                *error = "--drive " + value + " disagrees with --launcher";
                 return false;
             }
             machine.drive = Upper(value[0]);
             driveGiven = true;
-        } else if (name == "launcher-path") {
-            if (value.size() < 4 || value.size() > 259 || !IsLetter(value[0]) || value[1] != ':' ||
-                value[2] != '\\' || value.back() == '\\' || value.find('\0') != std::string::npos) {
-                *error = "--launcher-path: '" + value +
-                         "' is not a program path on a drive, such as E:\\SUB\\LAUNCH.EXE";
+        } else if (name == "launcher") {
+            // The launcher's file on the disc, from its root ("SUB\\LAUNCH.EXE"),
+            // or with the disc's drive letter in front ("E:\\SUB\\LAUNCH.EXE").
+            std::string path = value;
+            std::replace(path.begin(), path.end(), '/', '\\');
+            char letter = 0;
+            if (path.size() >= 2 && IsLetter(path[0]) && path[1] == ':') {
+                letter = Upper(path[0]);
+                path = path.size() > 2 && path[2] == '\\' ? path.substr(3) : std::string();
+            }
+            while (!path.empty() && path[0] == '\\') {
+                path.erase(0, 1);
+            }
+            std::string inside = "\\" + path + "\\";
+            if (path.empty() || path.size() > 255 || path.back() == '\\' ||
+                path.find(':') != std::string::npos || path.find('\0') != std::string::npos ||
+                inside.find("\\..\\") != std::string::npos) {
+                *error = "--launcher: '" + value +
+                         "' is not the launcher's file on the disc, such as SUB\\LAUNCH.EXE";
                 return false;
             }
-            if (Upper(value[0]) == 'C') {
-                *error = "--launcher-path: the disc cannot be drive C:";
+            if (letter == 'C') {
+                *error = "--launcher: the disc cannot be drive C:";
                 return false;
             }
-            if (driveGiven && Upper(value[0]) != machine.drive) {
-                *error = "--launcher-path " + value + " disagrees with --drive";
+            if (letter != 0 && driveGiven && letter != machine.drive) {
+                *error = "--launcher " + value + " disagrees with --drive";
                 return false;
             }
-            machine.drive = Upper(value[0]);
-            machine.launcherPath = value;
-            machine.launcherPath[0] = machine.drive;
-            launcherGiven = true;
+            if (letter != 0) {
+                machine.drive = letter;
+            }
+            machine.launcherPath = std::string(1, machine.drive) + ":\\" + path;
+            machine.launcherFrom = "given";
+            launcherGiven = letter != 0;
+            launcherRelative = letter == 0;
+        } else if (name == "codepage") {
+            if (!ParseCodePage(value, &machine.codePage, error)) {
+                return false;
+            }
         } else if (name == "registry") {
             if (value.empty()) {
                 *error = "--registry needs a file";
@@ -224,6 +247,7 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
                 return false;
             }
             machine.shellAnswer = number;
+            machine.shellAnswerGiven = true;
         }
     }
     if (foregroundGiven && machine.foreground > static_cast<int>(machine.windows.size())) {
@@ -242,7 +266,7 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
         return false;
     }
     machine.discFolder = folders[0];
-    if (!launcherGiven) {
+    if (launcherRelative) {
         machine.launcherPath[0] = machine.drive;
     }
     return true;

@@ -534,6 +534,45 @@ std::string Quoted(const std::string &text) {
     return quoted + "\"";
 }
 
+namespace {
+
+// Why a run that showed nothing and started nothing ended, from the last
+// setting the launcher read: each place where its decision can stop reads
+// something of its own last.
+std::string NothingReason(const SimulationResult &result, const std::vector<CallRecord> &calls) {
+    const CallRecord *last = nullptr;
+    for (const CallRecord &call : calls) {
+        if (call.function == "GetPrivateProfileStringA") {
+            last = &call;
+        }
+    }
+    std::string section = last != nullptr ? Argument(*last, 0) : "";
+    std::string key = last != nullptr ? Argument(*last, 1) : "";
+    if (section == SECTION_DISABLE_CONDITIONS) {
+        return "a window that [" SECTION_DISABLE_CONDITIONS "] lists is in front";
+    }
+    if (section == SECTION_ENABLE_CONDITIONS) {
+        return "[" SECTION_ENABLE_CONDITIONS "] lists windows and none of them is in front";
+    }
+    if (key == KEY_EXE_WINDOW_CLASS || key == KEY_EXE_WINDOW_CAPTION) {
+        return "the product's own window is in front";
+    }
+    if (key == KEY_ALTERNATE_ACTION) {
+        if (!last->data.empty()) {
+            return "the dialog is switched off, and \"" KEY_ALTERNATE_ACTION "\" " +
+                   Quoted(last->data) + " is neither open nor explore";
+        }
+        return "the dialog is switched off and the product is not installed, so there is "
+               "nothing to start";
+    }
+    if (result.tail.find("/b") != std::string::npos) {
+        return "the /b switch ends the run once the other switches took effect";
+    }
+    return "";
+}
+
+} // namespace
+
 RunSummary Summarize(const SimulationResult &result) {
     RunSummary summary;
     std::vector<CallRecord> calls = CallsUntilStop(result, &summary.abandoned);
@@ -579,6 +618,7 @@ RunSummary Summarize(const SimulationResult &result) {
             summary.decision = "acts at once";
         } else {
             summary.decision = "does nothing";
+            summary.reason = NothingReason(result, calls);
         }
     }
     for (const std::string &box : boxes) {
@@ -589,8 +629,10 @@ RunSummary Summarize(const SimulationResult &result) {
 }
 
 void PrintSimulation(FILE *out, const MachineDescription &machine, const SimulationResult &result) {
-    std::fprintf(out, "Launcher:   %s (the disc folder as drive %c:, read-only)\n",
-                 machine.launcherPath.c_str(), machine.drive);
+    std::fprintf(out, "Launcher:   %s (the disc folder as drive %c:, read-only)%s%s\n",
+                 machine.launcherPath.c_str(), machine.drive,
+                 machine.launcherFrom.empty() || machine.launcherFrom == "given" ? "" : ", ",
+                 machine.launcherFrom == "given" ? "" : machine.launcherFrom.c_str());
     for (char letter : machine.alsoDrives) {
         std::fprintf(out, "            (the same disc folder as drive %c: too, read-only)\n",
                      letter);
@@ -618,8 +660,15 @@ void PrintSimulation(FILE *out, const MachineDescription &machine, const Simulat
         presses += (presses.empty() ? "" : ", ") + name;
     }
     std::fprintf(out, "Presses:    %s\n", presses.empty() ? "none" : presses.c_str());
-    std::fprintf(out, "Shell:      %s starts (answer %lld)\n",
-                 machine.shellAnswer > 32 ? "accepts" : "refuses", machine.shellAnswer);
+    if (machine.shellAnswerGiven) {
+        std::fprintf(out, "Shell:      %s starts (answer %lld)\n",
+                     machine.shellAnswer > 32 ? "accepts" : "refuses", machine.shellAnswer);
+    } else {
+        std::fprintf(out,
+                     "Shell:      accepts starts of what exists (answer %lld), refuses a "
+                     "missing file as Windows does (2; 3 when its folder is missing too)\n",
+                     machine.shellAnswer);
+    }
 
     bool abandoned = false;
     std::vector<CallRecord> calls = CallsUntilStop(result, &abandoned);
@@ -646,7 +695,8 @@ void PrintSimulation(FILE *out, const MachineDescription &machine, const Simulat
 
     RunSummary summary = Summarize(result);
     std::fprintf(out, "\nOutcome:\n");
-    std::fprintf(out, "  The launcher %s.\n", summary.decision.c_str());
+    std::fprintf(out, "  The launcher %s%s%s.\n", summary.decision.c_str(),
+                 summary.reason.empty() ? "" : ": ", summary.reason.c_str());
     if (result.detectionRan) {
         std::fprintf(out, "  Its detection found the product %s.\n",
                      result.productInstalled ? "installed" : "not installed");

@@ -13,6 +13,7 @@
 // The short answers a decision table needs.
 struct RunSummary {
     std::string decision; // what the launcher did, in a few words
+    std::string reason;   // for a run that does nothing: why, when the run tells
     std::string sees;     // what the user sees: a dialog and its buttons, a message box, nothing
     std::vector<std::string> starts; // each start request, in plain words
     std::string stores;              // the dialog-suppression value written, or "-"

@@ -30,7 +30,7 @@ add_tool_golden(simulate.tooltest_refused simulate-tooltest-refused.txt
 # are none: every value reads empty, and the caption is the default one,
 # which a window already bears.
 add_tool_golden(simulate.launcher_in_subfolder simulate-launcher-in-subfolder.txt
-                simulate examples/disc --launcher-path f:\\SUB\\LAUNCH.EXE --args /s
+                simulate examples/disc --launcher f:\\SUB\\LAUNCH.EXE --args /s
                 --window A:B:C --window :Localized\ Product\ Name --press toggle,closebox)
 # Installed when the disc was drive D:: the refresh writes E: into the keys.
 add_tool_golden(simulate.example_drive_letter_refresh simulate-example-drive-refresh.txt
@@ -81,7 +81,7 @@ add_tool_refusal(foreground_range "there is 1 window" ""
 add_tool_refusal(press "'jump' is not one of" "" simulate examples/disc --press run,jump)
 add_tool_refusal(shell_answer "'4x' is not a whole number" "" simulate examples/disc --shell-answer 4x)
 add_tool_refusal(window "give a class, a title" "" simulate examples/disc --window :)
-add_tool_refusal(launcher_path "not a program path" "" simulate examples/disc --launcher-path E:LAUNCH)
+add_tool_refusal(launcher_path "is not the launcher.s file on the disc" "" simulate examples/disc --launcher E:LAUNCH)
 add_tool_refusal(missing_value "--args needs a value" "" simulate examples/disc --args)
 add_tool_refusal(also_drive "not a drive letter other than C" ""
                  simulate examples/disc --also-drive c)

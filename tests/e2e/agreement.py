@@ -75,7 +75,7 @@ def observed(record):
 def command(tool, folder_path, record):
     arguments = [tool, "simulate", os.path.join(folder_path, "disc"),
                  "--drive", record["drive"],
-                 "--launcher-path", record["launcher_path"],
+                 "--launcher", record["launcher_path"],
                  "--registry", os.path.join(folder_path, "before.reg"),
                  "--shell-answer", str(record["shell_answer"]), "--json"]
     for letter in record["disc_drives"]:

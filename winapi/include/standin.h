@@ -41,8 +41,12 @@ int UnicodeToAnsi(char32_t c);
 // then says false.
 std::string AnsiToUtf8(std::string_view ansi, bool *exact = nullptr);
 std::string Utf8ToAnsi(std::string_view utf8, bool *exact = nullptr);
+// One character in the ANSI code page: one byte, two for a double-byte
+// character, "?" when the code page has no form for it.
+std::string CharacterToAnsi(char32_t c, bool *exact = nullptr);
 // One UTF-8 sequence's character; U+FFFD when it is not exactly one valid one.
 char32_t DecodeUtf8(std::string_view sequence);
+std::string Utf8Of(char32_t c);
 void SetUserLanguage(LANGID language);
 HINSTANCE LauncherModule(); // the module whose resources are the launcher's
 UINT ErrorMode();           // the last mode set with SetErrorMode
@@ -213,6 +217,10 @@ struct ShellRequest {
     bool dllDirectorySet = false;
 };
 void SetShellAnswer(INT_PTR answer); // > 32 accepts (the default, 42)
+// On: a request for a path on a mapped drive that names nothing is refused as
+// Windows refuses it (2, file not found; 3 when its folder is missing too),
+// whatever the scripted answer.
+void SetShellRefusesMissingFiles(bool on);
 std::vector<ShellRequest> ShellRequests();
 
 // ---------------------------------------------------------------------------
