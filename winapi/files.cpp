@@ -306,6 +306,10 @@ void SetUtf8HostNames(bool on) {
     utf8HostNames = on;
 }
 
+bool SameWindowsName(const std::string &a, const std::string &b) {
+    return a == b || FoldedUtf8(a) == FoldedUtf8(b);
+}
+
 void SetDriveReadOnly(char letter, bool readOnly) {
     readOnlyDrives[UpperAscii(letter)] = readOnly;
 }

@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "authoring/check/check_text.h"
@@ -243,6 +245,21 @@ private:
     void CheckWorkingDirectory();
     void CheckSwitchWords();
     void CheckFiles();
+    // A value the launcher completes with the drive letter ("%c:\%s") and
+    // looks for on the disc. Says what stands in the way of finding it; the
+    // host file (or folder) when found, else "" with *reported true when a
+    // diagnostic already said why.
+    std::string FindDiscPath(const char *key, const std::string &value, int line, bool folder,
+                             bool *reported, std::string *hint);
+    void CheckDiscNames();
+    void CheckSemicolons();
+    void CheckLauncherFolderNames();
+    void SummarizeFreshMachines();
+    // A section the launcher never finds because a byte-order mark hides
+    // its header: what is missing from it is that one cause, said once.
+    bool Lost(const char *section) const {
+        return !lostSection_.empty() && SameName(lostSection_, section);
+    }
     void CheckSplash();
     void CheckConditions(const char *section, bool enabling);
     void CheckAutorunInf();
@@ -297,6 +314,9 @@ private:
     unsigned wholeSize_ = 2; // the settings file's size and a terminator
     TextFile text_;
     std::vector<SectionInfo> sections_;
+    std::string lostSection_;
+    bool unreadable_ = false;                // UTF-16 that Windows does not read as text
+    std::vector<std::string> freshMachines_; // what a user sees, without and with the product
     DiagnosticSink sink_;
     std::vector<Diagnostic> &diagnostics_ = sink_.diagnostics();
 };
@@ -352,6 +372,7 @@ void Checker::CheckEncoding() {
             }
         }
         if (!first.empty()) {
+            lostSection_ = first;
             Say(Severity::Error, 1, "utf8-bom",
                 "the file starts with a UTF-8 byte-order mark; Windows reads it as part of the "
                 "first line, so section [" +
@@ -363,7 +384,8 @@ void Checker::CheckEncoding() {
                 "first line: save the file without one");
         }
     }
-    if (text_.encoding == TextEncoding::Utf16NoBom || text_.encoding == TextEncoding::Utf16BigEndian) {
+    if (text_.encoding == TextEncoding::Utf16NoBom ||
+        text_.encoding == TextEncoding::Utf16BigEndian) {
         bool big = text_.encoding == TextEncoding::Utf16BigEndian;
         Say(Severity::Error, 0, big ? "utf16-big-endian" : "utf16-no-bom",
             std::string("the file is UTF-16 ") +
@@ -372,6 +394,7 @@ void Checker::CheckEncoding() {
                 "as text, so the launcher finds no section and reads every value as empty; save "
                 "it as ANSI (code page " +
                 std::to_string(options_.codePage) + ") or as UTF-16 LE with a byte-order mark");
+        unreadable_ = true;
         return;
     }
     if (text_.encoding == TextEncoding::Utf16) {
@@ -385,15 +408,15 @@ void Checker::CheckEncoding() {
         }
         if (text_.encoding == TextEncoding::Utf16) {
             Say(Severity::Warning, line.number, "not-ansi",
-                "\"" + line.foreign +
-                    "\" has no form in the ANSI code page (" + std::to_string(options_.codePage) +
-                    "); the launcher reads \"" +
+                "\"" + line.foreign + "\" has no form in the ANSI code page (" +
+                    std::to_string(options_.codePage) + "); the launcher reads \"" +
                     line.foreignSeen + "\"");
         } else {
             Say(Severity::Warning, line.number, "not-ansi",
                 "\"" + line.foreign +
                     "\" is UTF-8; the launcher reads the file in the ANSI code page (" +
-                    std::to_string(options_.codePage) + ") and "
+                    std::to_string(options_.codePage) +
+                    ") and "
                     "sees \"" +
                     line.foreignSeen + "\"");
         }
@@ -514,7 +537,7 @@ void Checker::CheckValueLengths() {
 }
 
 void Checker::CheckProductKey() {
-    if (RegistryKeyName[0] == '\0') {
+    if (RegistryKeyName[0] == '\0' && !Lost(SECTION_GENERAL_INFO)) {
         Say(Severity::Warning, LineOf(SECTION_GENERAL_INFO, nullptr), "no-registrykey",
             "no \"" KEY_REGISTRY_KEY "\": the launcher finds no App Paths entry, so the product "
             "never counts as installed and Run is never offered");
@@ -532,7 +555,7 @@ void Checker::CheckProductKey() {
             missing += key;
         }
     }
-    if (!missing.empty()) {
+    if (!missing.empty() && !Lost(SECTION_GENERAL_INFO)) {
         Say(Severity::Warning, LineOf(SECTION_GENERAL_INFO, nullptr), "product-key-incomplete",
             "no " + missing +
                 " in [" SECTION_GENERAL_INFO "]: the launcher forms no product key "
@@ -541,6 +564,10 @@ void Checker::CheckProductKey() {
                 ", so the product never counts as installed and "
                 "the dialog's check box is never remembered");
     }
+}
+
+std::string TrimProfileWord(const std::string &word) {
+    return standin::TrimProfileBlanks(word, 0, word.size());
 }
 
 // Each "$...$" word in the values the launcher reads: the three macros are
@@ -553,6 +580,7 @@ void Checker::CheckMacros() {
         int line = LineOf(setting.section, setting.key);
         bool replacedHere = std::strcmp(setting.key, KEY_EXECUTABLE_WORKING_DIR) == 0 ||
                             std::strcmp(setting.key, KEY_EXECUTABLE_FILE) == 0;
+        std::vector<std::pair<std::size_t, std::size_t>> covered; // the "$...$" words
         for (std::size_t start = value.find('$'); start != std::string::npos;) {
             std::size_t end = value.find('$', start + 1);
             if (end == std::string::npos) {
@@ -579,8 +607,170 @@ void Checker::CheckMacros() {
                         "unknown macro " + Quoted(word) + "; did you mean " + near + "?");
                 }
             }
+            covered.push_back({start, end});
             start = value.find('$', end + 1);
         }
+        // A macro with one of its two "$" left out, or a blank for its "_":
+        // the word around a lone "$".
+        auto isWordByte = [](char c) {
+            return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                   c == '_' || c == ' ';
+        };
+        for (std::size_t at = value.find('$'); at != std::string::npos;
+             at = value.find('$', at + 1)) {
+            bool inPair = std::any_of(covered.begin(), covered.end(), [&](const auto &range) {
+                return at >= range.first && at <= range.second;
+            });
+            if (inPair) {
+                continue;
+            }
+            std::size_t from = at;
+            while (from > 0 && isWordByte(value[from - 1])) {
+                --from;
+            }
+            std::size_t to = at + 1;
+            while (to < value.size() && isWordByte(value[to])) {
+                ++to;
+            }
+            std::string word = TrimProfileWord(value.substr(from, to - from));
+            std::string near = Nearest(word, macros);
+            if (!near.empty()) {
+                Say(Severity::Warning, line, "macro-unknown",
+                    "unknown macro " + Quoted(word) + "; did you mean " + near + "?");
+            }
+        }
+    }
+}
+
+// A host name as the check prints it: UTF-8 as it is, any other byte as \xNN.
+std::string PrintableName(const std::string &name) {
+    std::string out;
+    for (std::size_t i = 0; i < name.size();) {
+        unsigned char lead = static_cast<unsigned char>(name[i]);
+        std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        if (lead < 0x80 ||
+            standin::DecodeUtf8(std::string_view(name).substr(i, length)) != 0xFFFD) {
+            out += name.substr(i, length);
+            i += length;
+        } else {
+            char hex[8];
+            snprintf(hex, sizeof hex, "\\x%02X", lead);
+            out += hex;
+            ++i;
+        }
+    }
+    return out;
+}
+
+bool IsUtf8Name(const std::string &name) {
+    for (std::size_t i = 0; i < name.size();) {
+        unsigned char lead = static_cast<unsigned char>(name[i]);
+        std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        if (lead >= 0x80 &&
+            standin::DecodeUtf8(std::string_view(name).substr(i, length)) == 0xFFFD) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+// What the disc's names do to Windows: a name that is no UTF-8 cannot be
+// written onto an image under the name it has; two names that differ only in
+// letter case are one name to Windows, which shows only one of them; and a
+// settings file anywhere but beside the launcher is never read.
+void Checker::CheckDiscNames() {
+    std::string root = FindDiscDirectory(DiscPath(""));
+    std::string settingsHost = FindDiscFile(SettingsPath);
+    std::error_code code;
+    std::vector<std::string> folders = {root};
+    while (!folders.empty()) {
+        std::string folder = folders.back();
+        folders.pop_back();
+        std::vector<std::string> names;
+        for (std::filesystem::directory_iterator it(folder, code), end; !code && it != end;
+             it.increment(code)) {
+            names.push_back(it->path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const std::string &name = names[i];
+            std::string host = folder + "/" + name;
+            std::string shown = PrintableName(DiscRelativePath(host));
+            if (!IsUtf8Name(name)) {
+                Report(shown, 0, Severity::Error, "name-not-utf8",
+                       "the name is not UTF-8, so the disc image cannot give it the name Windows "
+                       "should see; rename it in UTF-8");
+            }
+            for (std::size_t j = 0; j < i; ++j) {
+                if (standin::SameWindowsName(names[j], name)) {
+                    Report(shown, 0, Severity::Warning, "case-twins",
+                           "differs from \"" + PrintableName(names[j]) +
+                               "\" only in letter case: Windows takes the two for one name and "
+                               "shows only one of them; rename one");
+                    break;
+                }
+            }
+            std::error_code ignored;
+            bool isFolder =
+                std::filesystem::is_directory(std::filesystem::symlink_status(host, ignored));
+            if (isFolder) {
+                folders.push_back(host);
+            } else if (SameName(name, SETTINGS_FILE_NAME) && host != settingsHost) {
+                Report(shown, 0, Severity::Warning, "settings-not-read",
+                       "a settings file the launcher never reads: it reads only "
+                       "the " SETTINGS_FILE_NAME " beside itself (" +
+                           settingsName_ + ")");
+            }
+        }
+    }
+}
+
+// The launcher's own place: its path reaches the launcher through the ANSI
+// calls, so every folder on its way and its own name must have a form in the
+// disc's code page, or the launcher sees "?" and cannot find its settings.
+void Checker::CheckLauncherFolderNames() {
+    std::string host = FindDiscFile(DiscPath(options_.launcher));
+    if (host.empty()) {
+        return;
+    }
+    std::string relative = DiscRelativePath(host);
+    std::string walked;
+    for (std::size_t start = 0; start <= relative.size();) {
+        std::size_t slash = relative.find('/', start);
+        std::string part =
+            relative.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        walked += (walked.empty() ? "" : "/") + part;
+        bool exact = true;
+        std::string seen = standin::Utf8ToAnsi(part, &exact);
+        if (!exact && IsUtf8Name(part)) {
+            Report(walked, 0, Severity::Error, "name-not-in-codepage",
+                   "this name on the launcher's way has characters code page " +
+                       std::to_string(options_.codePage) + " cannot write: the launcher sees " +
+                       Quoted(seen) +
+                       " in its own path and cannot find " SETTINGS_FILE_NAME
+                       "; rename it, or check the disc for the code page its users have "
+                       "(--codepage)");
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+        start = slash + 1;
+    }
+}
+
+// The profile reader knows no comment after a value: a ";" is part of it.
+void Checker::CheckSemicolons() {
+    for (const Setting &setting : Settings) {
+        std::string value = Read(setting.section, setting.key, setting.size);
+        std::size_t semicolon = value.find(';');
+        if (semicolon == std::string::npos) {
+            continue;
+        }
+        Say(Severity::Warning, LineOf(setting.section, setting.key), "value-semicolon",
+            "\"" + std::string(setting.key) + "\" " + Quoted(value) +
+                " holds \";\": a comment can only stand on a line of its own, so the launcher "
+                "reads all of it as the value; move the comment to a line that begins with \";\"");
     }
 }
 
@@ -593,7 +783,8 @@ void Checker::CheckWorkingDirectory() {
     std::size_t boxesBefore = standin::MessageBoxes().size();
     ResolveWorkingDirectory(entry);
     int line = LineOf(SECTION_GENERAL_INFO, KEY_EXECUTABLE_WORKING_DIR);
-    if (standin::MessageBoxes().size() != boxesBefore) {
+    if (standin::MessageBoxes().size() != boxesBefore &&
+        !(value.empty() && Lost(SECTION_GENERAL_INFO))) {
         std::string why = value.empty() ? "\"" KEY_EXECUTABLE_WORKING_DIR "\" is empty"
                                         : "\"" KEY_EXECUTABLE_WORKING_DIR "\" " + Quoted(value) +
                                               " has no macro before its first backslash";
@@ -603,11 +794,22 @@ void Checker::CheckWorkingDirectory() {
                   " or " MACRO_SETUP_DIRECTORY);
         return;
     }
-    if (value.find(MACRO_INSTALL_FROM_DRIVE) != std::string::npos &&
-        FindDiscDirectory(entry).empty()) {
-        Say(Severity::Warning, line, "workdir-not-found",
-            std::string("the working directory ") + Quoted(entry + 3) +
-                " is not a folder on the disc");
+    if (standin::MessageBoxes().size() != boxesBefore) {
+        return;
+    }
+    if (value.find(MACRO_INSTALL_FROM_DRIVE) != std::string::npos) {
+        std::string relative = std::strchr(value.c_str(), '\\') != nullptr
+                                   ? value.substr(value.find('\\') + 1)
+                                   : std::string();
+        bool reported = false;
+        std::string hint;
+        if (FindDiscPath(KEY_EXECUTABLE_WORKING_DIR, relative, line, true, &reported, &hint)
+                .empty() &&
+            !reported) {
+            Say(Severity::Warning, line, "workdir-not-found",
+                std::string("the working directory ") + Quoted(entry + 3) +
+                    " is not a folder on the disc" + hint);
+        }
     }
 }
 
@@ -646,35 +848,113 @@ void Checker::CheckSwitchWords() {
     }
 }
 
+// The disc paths the settings give are ANSI text in the disc's code page,
+// completed with the drive letter and found as Windows finds them: through
+// Unicode, each part without regard to case.
+std::string Checker::FindDiscPath(const char *key, const std::string &value, int line, bool folder,
+                                  bool *reported, std::string *hint) {
+    *reported = false;
+    hint->clear();
+    bool exact = true;
+    std::string seen = standin::AnsiToUtf8(value, &exact);
+    std::string formed = DiscPath(value);
+    if (!exact) {
+        bool utf8 = true;
+        standin::Utf8ToAnsi(value, &utf8);
+        Say(Severity::Error, line, "path-not-in-codepage",
+            "\"" + std::string(key) + "\" holds bytes that are no text in code page " +
+                std::to_string(options_.codePage) + ": the launcher looks for \"" +
+                AnsiToUtf8(formed) + "\", which names no file" +
+                (utf8 ? "; the file holds the name as UTF-8: save autorun.ini in code page " +
+                            std::to_string(options_.codePage)
+                      : ""));
+        *reported = true;
+        return "";
+    }
+    if (value.size() >= 2 && value[1] == ':') {
+        Say(Severity::Error, line, "path-absolute",
+            "\"" + std::string(key) + "\" " + Quoted(value) +
+                " names a drive, but the launcher puts the disc's own drive in front of every "
+                "disc path and looks for " +
+                Quoted(formed) + ", which cannot exist; write the path from the disc's root");
+        *reported = true;
+        return "";
+    }
+    if (value.find('/') != std::string::npos) {
+        std::string written = value;
+        std::replace(written.begin(), written.end(), '/', '\\');
+        Say(Severity::Warning, line, "path-slash",
+            "\"" + std::string(key) + "\" " + Quoted(value) +
+                " separates its folders with \"/\"; Windows finds the file, but the launcher "
+                "takes file names after the last \"\\\" only: write " +
+                Quoted(written));
+    }
+    std::string inside = "\\" + value + "\\";
+    std::replace(inside.begin(), inside.end(), '/', '\\');
+    if (inside.find("\\..\\") != std::string::npos) {
+        Say(Severity::Warning, line, "path-parent",
+            "\"" + std::string(key) + "\" " + Quoted(value) +
+                " climbs with \"..\": its path is taken from the disc's root, above which "
+                "Windows climbs no further; write the path from the root");
+    }
+    std::string host = folder ? FindDiscDirectory(formed) : FindDiscFile(formed);
+    if (host.empty() && options_.codePage != 932 && !IsDBCSLeadByte(0x81)) {
+        // A file saved as UTF-8 holds a name the launcher reads as other
+        // characters; say so when the UTF-8 reading names a file.
+        bool utf8 = true;
+        std::string asAnsi = standin::Utf8ToAnsi(value, &utf8);
+        bool plain = std::all_of(value.begin(), value.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (utf8 && !plain && asAnsi != value) {
+            *hint = "; autorun.ini holds this name as UTF-8, which the launcher reads in code "
+                    "page " +
+                    std::to_string(options_.codePage) + " as " + Quoted(value) +
+                    ": save the file in code page " + std::to_string(options_.codePage);
+        }
+    }
+    return host;
+}
+
 void Checker::CheckFiles() {
     std::string setup = Read(SECTION_INSTALLER_ITEMS, KEY_SETUP_PATH, ReadSizeSetupPath);
     int setupLine = LineOf(SECTION_INSTALLER_ITEMS, KEY_SETUP_PATH);
+    bool reported = false;
+    std::string hint;
     if (setup.empty()) {
-        Say(Severity::Error, setupLine, "no-setup",
-            "no \"" KEY_SETUP_PATH "\" in [" SECTION_INSTALLER_ITEMS
-            "]: Install asks Windows to start the disc's root folder");
-    } else if (FindOnDisc(setup).empty()) {
+        if (!Lost(SECTION_INSTALLER_ITEMS)) {
+            Say(Severity::Error, setupLine, "no-setup",
+                "no \"" KEY_SETUP_PATH "\" in [" SECTION_INSTALLER_ITEMS
+                "]: Install asks Windows to start the disc's root folder");
+        }
+    } else if (FindDiscPath(KEY_SETUP_PATH, setup, setupLine, false, &reported, &hint).empty() &&
+               !reported) {
         Say(Severity::Error, setupLine, "setup-not-found",
-            "the setup program " + Quoted(setup) + " is not on the disc");
+            "the setup program " + Quoted(setup) + " is not on the disc" + hint);
     }
     std::string passed =
         Read(SECTION_INSTALLER_ITEMS, KEY_EXECUTABLE_TO_PASS, ReadSizeExecutableToPass);
-    if (!passed.empty() && FindOnDisc(passed).empty()) {
-        Say(Severity::Warning, LineOf(SECTION_INSTALLER_ITEMS, KEY_EXECUTABLE_TO_PASS),
-            "setup-argument-not-found",
+    int passedLine = LineOf(SECTION_INSTALLER_ITEMS, KEY_EXECUTABLE_TO_PASS);
+    if (!passed.empty() &&
+        FindDiscPath(KEY_EXECUTABLE_TO_PASS, passed, passedLine, false, &reported, &hint).empty() &&
+        !reported) {
+        Say(Severity::Warning, passedLine, "setup-argument-not-found",
             "\"" KEY_EXECUTABLE_TO_PASS "\" " + Quoted(passed) +
-                " is not on the disc; setup is handed " + Quoted(DiscPath(passed)));
+                " is not on the disc; setup is handed " + Quoted(DiscPath(passed)) + hint);
     }
     std::string program = Read(SECTION_GENERAL_INFO, KEY_EXECUTABLE_FILE, ReadSizeExecutableFile);
     std::size_t macro = program.find(MACRO_INSTALL_FROM_DRIVE);
     if (macro != std::string::npos) {
         std::string relative = program.substr(macro + std::strlen(MACRO_INSTALL_FROM_DRIVE));
-        relative = ToWindowsPath(relative);
-        if (!relative.empty() && FindOnDisc(relative).empty()) {
-            Say(Severity::Error, LineOf(SECTION_GENERAL_INFO, KEY_EXECUTABLE_FILE),
-                "program-not-found",
-                "the product runs from the disc, but its program " + Quoted(relative) +
-                    " is not on the disc");
+        while (!relative.empty() && (relative[0] == '\\' || relative[0] == '/')) {
+            relative.erase(0, 1);
+        }
+        int line = LineOf(SECTION_GENERAL_INFO, KEY_EXECUTABLE_FILE);
+        if (!relative.empty() &&
+            FindDiscPath(KEY_EXECUTABLE_FILE, relative, line, false, &reported, &hint).empty() &&
+            !reported) {
+            Say(Severity::Error, line, "program-not-found",
+                "the product runs from the disc, but its program " +
+                    Quoted(ToWindowsPath(relative)) + " is not on the disc" + hint);
         }
     }
 }
@@ -810,6 +1090,13 @@ void Checker::CheckConditions(const char *section, bool enabling) {
     }
     int end = pair; // the first pair never read as a window
     const SectionInfo *info = FindSection(section);
+    if (enabling && end > 1) {
+        Say(Severity::Note, LineOf(section, nullptr), "conditions-enable-blocks",
+            std::string("[") + section + "] lists " + std::to_string(end - 1) +
+                (end == 2 ? " window" : " windows") +
+                ": where none of them is in front, as when the disc is simply inserted, the "
+                "launcher shows nothing and starts nothing");
+    }
     if (end == 1) {
         std::string what = std::string("[") + section + "] has keys but no class1 or caption1";
         if (enabling) {
@@ -881,7 +1168,8 @@ void Checker::CheckAutorunInf() {
         program = command.substr(0, command.find(' '));
     }
     program = ToWindowsPath(program);
-    if (FindOnDisc(program).empty()) {
+    bool isGivenLauncher = !options_.launcher.empty() && SameName(program, options_.launcher);
+    if (FindOnDisc(program).empty() && !isGivenLauncher) {
         Report(name, openLine, Severity::Error, "inf-open-not-found",
                "\"open=\" names " + Quoted(program) + ", which is not on the disc");
     }
@@ -922,18 +1210,37 @@ void Checker::CheckLauncherName(bool given) {
 int Checker::Run() {
     std::string error;
     standin::Reset();
+    standin::SetAnsiCodePage(options_.codePage);
+    standin::SetUtf8HostNames(true);
     if (!MountDiscFolder(options_.folder, DiscDrive, &error)) {
         std::fprintf(stderr, "autorun-tool check: %s\n", error.c_str());
         return 2;
     }
     bool launcherGiven = !options_.launcher.empty();
+    if (launcherGiven) {
+        // The command line is UTF-8; the launcher's path reaches it in ANSI.
+        bool exact = true;
+        std::string ansi = standin::Utf8ToAnsi(options_.launcher, &exact);
+        if (!exact) {
+            std::fprintf(stderr,
+                         "autorun-tool check: --launcher '%s' has characters code page %u "
+                         "cannot write\n",
+                         options_.launcher.c_str(), options_.codePage);
+            return 2;
+        }
+        options_.launcher = ansi;
+    }
     CheckAutorunInf(); // without --launcher, the program it opens is the launcher
     if (!SetUpLauncher(&error)) {
         std::fprintf(stderr, "autorun-tool check: %s\n", error.c_str());
         return 2;
     }
+    CheckDiscNames();
+    CheckLauncherFolderNames();
     if (settingsReadable_) {
         CheckEncoding();
+    }
+    if (settingsReadable_ && !unreadable_) {
         CheckStructure();
         CheckValueLengths();
         CheckProductKey();
@@ -941,6 +1248,7 @@ int Checker::Run() {
         CheckWorkingDirectory();
         CheckSwitchWords();
         CheckFiles();
+        CheckSemicolons();
         CheckSplash();
         CheckConditions(SECTION_ENABLE_CONDITIONS, true);
         CheckConditions(SECTION_DISABLE_CONDITIONS, false);
@@ -1033,6 +1341,14 @@ int CheckCommand(int argc, char **argv) {
         }
         if (argument == "--json") {
             options.json = true;
+        } else if (argument == "--codepage") {
+            std::string error;
+            if (i + 1 >= argc || !ParseCodePage(argv[i + 1], &options.codePage, &error)) {
+                std::fprintf(stderr, "autorun-tool check: %s\n",
+                             i + 1 >= argc ? "--codepage needs a number" : error.c_str());
+                return 2;
+            }
+            ++i;
         } else if (argument == "--launcher") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') {
                 std::fprintf(stderr, "autorun-tool check: --launcher needs a file name\n");

@@ -72,6 +72,9 @@ void SetDriveReadOnly(char letter, bool readOnly);
 // maps Windows names): a path is turned from the ANSI code page into Unicode
 // and each component found without regard to case, as Windows finds a file.
 void SetUtf8HostNames(bool on);
+// Whether two UTF-8 names name one file on Windows, which compares names
+// without regard to case.
+bool SameWindowsName(const std::string &a, const std::string &b);
 // Counts of _lread calls and the sizes asked for, oldest first.
 std::vector<UINT> ReadRequests();
 int OpenFileCount(); // files opened with _lopen and not yet closed
