@@ -16,6 +16,7 @@ struct Verb {
 
 const Verb Verbs[] = {
     {"check", CheckCommand, "lint a disc folder as the launcher will read it"},
+    {"explain", ExplainCommand, "say what a code of check means and how to mend it"},
     {"simulate", SimulateCommand, "run the launcher on a described machine and say what happens"},
     {"matrix", MatrixCommand, "print the disc's decision table as Markdown"},
     {"disc", DiscCommand, "make the disc's ISO image, checked and with the launcher on it"},

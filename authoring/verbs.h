@@ -5,6 +5,8 @@
 #pragma once
 
 int CheckCommand(int argc, char **argv);
+// What a code of check means and how to mend it (authoring/check/codes.cpp).
+int ExplainCommand(int argc, char **argv);
 int SimulateCommand(int argc, char **argv);
 int MatrixCommand(int argc, char **argv);
 int DiscCommand(int argc, char **argv);

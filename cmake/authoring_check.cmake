@@ -25,6 +25,22 @@ add_check_golden(utf16 ${CHECK_DISCS}/utf16 1)
 add_check_golden(other ${CHECK_DISCS}/other 1)
 add_check_golden(subfolder ${CHECK_DISCS}/subfolder 1)
 add_check_golden(nosettings ${CHECK_DISCS}/nosettings 1)
+# Steered: its only error and two more codes left out, and the warnings fail.
+add_check_golden(other-steered ${CHECK_DISCS}/other 1 --werror
+                 --disable program-not-found,value-cut --disable caption-default)
+
+# The table of codes against the sources and docs/authoring.md, and the verbs
+# that use it (explain, --list-codes, --disable, --werror).
+add_test(NAME authoring.check.codes
+         COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:autorun-tool> -DSOURCE=${CMAKE_SOURCE_DIR}
+                 -DDISCS=${CHECK_DISCS} -P ${CMAKE_SOURCE_DIR}/cmake/check_codes.cmake)
+
+# The splash picture's diagnostics on a table of small pictures written at
+# test time.
+add_test(NAME authoring.check.splash_pictures
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/authoring/pictures/splash_pictures.sh
+                 $<TARGET_FILE:autorun-tool> ${CMAKE_BINARY_DIR}/check-splash-pictures)
+set_tests_properties(authoring.check.splash_pictures PROPERTIES TIMEOUT 120)
 
 add_test(NAME authoring.check.bad_input
          COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:autorun-tool>

@@ -16,11 +16,12 @@
 #include <vector>
 
 #include "authoring/check/check_text.h"
+#include "authoring/check/codes.h"
 #include "authoring/check/diagnostics.h"
+#include "authoring/check/splash_check.h"
 #include "authoring/disc_files.h"
 #include "authoring/json.h"
 #include "authoring/verbs.h"
-#include "bitmap/bitmap.h"
 #include "launcher/launcher.h"
 #include "resource.h"
 #include "settings/names.h"
@@ -36,6 +37,8 @@ struct Options {
     std::string launcher; // Windows path relative to the disc root; "" when not known
     bool json = false;
     unsigned codePage = DefaultDiscCodePage; // the ANSI code page of the disc's machines
+    bool warningsFail = false;               // --werror
+    std::vector<std::string> disabled;       // --disable: codes neither printed nor counted
 };
 
 // A setting the launcher reads, with the buffer it reads it into.
@@ -67,18 +70,6 @@ const char *const Sections[] = {SECTION_GENERAL_INFO, SECTION_DIALOG_ITEMS, SECT
 
 const char *const Macros[] = {MACRO_INSTALL_FROM_DRIVE, MACRO_INSTALL_TO_DIRECTORY,
                               MACRO_SETUP_DIRECTORY};
-
-// The launch dialog's variants, by two-button flag and installed state.
-struct Variant {
-    int templateId;
-    const char *description;
-};
-const Variant Variants[] = {
-    {IDD_LAUNCH_NOT_INSTALLED, "three buttons, not installed"},
-    {IDD_LAUNCH_INSTALLED, "three buttons, installed"},
-    {IDD_LAUNCH_TWO_NOT_INSTALLED, "two buttons, not installed"},
-    {IDD_LAUNCH_TWO_INSTALLED, "two buttons, installed"},
-};
 
 // ---------------------------------------------------------------------------
 // Names
@@ -386,14 +377,18 @@ void Checker::CheckEncoding() {
     }
     if (text_.encoding == TextEncoding::Utf16NoBom ||
         text_.encoding == TextEncoding::Utf16BigEndian) {
-        bool big = text_.encoding == TextEncoding::Utf16BigEndian;
-        Say(Severity::Error, 0, big ? "utf16-big-endian" : "utf16-no-bom",
-            std::string("the file is UTF-16 ") +
-                (big ? "in big-endian byte order" : "without its byte-order mark") +
-                ": Windows reads only little-endian UTF-16 that begins with its byte-order mark "
-                "as text, so the launcher finds no section and reads every value as empty; save "
-                "it as ANSI (code page " +
-                std::to_string(options_.codePage) + ") or as UTF-16 LE with a byte-order mark");
+        std::string rest = ": Windows reads only little-endian UTF-16 that begins with its "
+                           "byte-order mark as text, so the launcher finds no section and reads "
+                           "every value as empty; save it as ANSI (code page " +
+                           std::to_string(options_.codePage) +
+                           ") or as UTF-16 LE with a byte-order mark";
+        if (text_.encoding == TextEncoding::Utf16BigEndian) {
+            Say(Severity::Error, 0, "utf16-big-endian",
+                "the file is UTF-16 in big-endian byte order" + rest);
+        } else {
+            Say(Severity::Error, 0, "utf16-no-bom",
+                "the file is UTF-16 without its byte-order mark" + rest);
+        }
         unreadable_ = true;
         return;
     }
@@ -959,116 +954,17 @@ void Checker::CheckFiles() {
     }
 }
 
-// The placeholder's size in pixels in each variant, from the launcher's own
-// compiled templates laid out by the stand-in's dialog code.
-bool PictureArea(int templateId, int *width, int *height) {
-    standin::ScriptDialog({});
-    DialogBoxParamA(
-        standin::LauncherModule(), MAKEINTRESOURCEA(templateId), nullptr,
-        [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return 0; }, 0);
-    std::vector<standin::DialogRecord> dialogs = standin::Dialogs();
-    if (dialogs.empty() || dialogs.back().templateId != templateId) {
-        return false;
-    }
-    for (const standin::ControlInfo &control : dialogs.back().controls) {
-        if (control.id == IDC_SPLASH_PLACEHOLDER) {
-            *width = control.rect.right - control.rect.left;
-            *height = control.rect.bottom - control.rect.top;
-            return true;
-        }
-    }
-    return false;
-}
-
-const char *RefusalText(BitmapRefusal refusal) {
-    switch (refusal) {
-    case BitmapAccepted:
-        return "accepted";
-    case BitmapNotOpened:
-        return "the file cannot be opened";
-    case BitmapShortFileHeader:
-        return "it is shorter than a BMP file header (14 bytes)";
-    case BitmapNotBm:
-        return "it is not a BMP file (it does not begin with \"BM\")";
-    case BitmapSizeFieldTooSmall:
-        return "its header gives a file size of 14 bytes or less";
-    case BitmapNoMemory:
-        return "its header gives a file size too large to hold in memory";
-    case BitmapShorterThanSizeField:
-        return "the file is shorter than the size its header gives";
-    case BitmapHeaderSizeRejected:
-        return "its picture header has a size the loader does not know";
-    case BitmapHeaderBeyondBlock:
-        return "its picture header runs past the end of the file";
-    case BitmapUnsupportedBitCount:
-        return "its colour depth is not 1, 4, 8, 24 (or 16, 32) bits per pixel";
-    case BitmapUnsupportedCompression:
-        return "it is compressed in a way the launcher does not draw (save it uncompressed, or as "
-               "RLE8 or RLE4 with its image size given)";
-    case BitmapNegativeWidth:
-        return "its width is negative";
-    case BitmapPixelsBeyondBlock:
-        return "its colour table or pixel rows run past the end of the file";
-    }
-    return "it is refused";
-}
-
+// The picture's own diagnostics live in splash_check.cpp.
 void Checker::CheckSplash() {
-    std::string name = Read(SECTION_DIALOG_ITEMS, KEY_BITMAP, ReadSizeBitmap);
-    int line = LineOf(SECTION_DIALOG_ITEMS, KEY_BITMAP);
-    if (name.empty()) {
-        Say(Severity::Note, line, "no-splash",
-            "no \"" KEY_BITMAP "\" in [" SECTION_DIALOG_ITEMS "]: the dialog shows no picture");
-        return;
-    }
-    if (FindOnDisc(name).empty()) {
-        Say(Severity::Error, line, "splash-not-found",
-            "the splash picture " + Quoted(name) + " is not on the disc");
-        return;
-    }
-    BitmapRefusal refusal = BitmapAccepted;
-    BYTE *block = LoadBitmapFileExplained(DiscPath(name).c_str(), &refusal);
-    if (block == nullptr) {
-        Say(Severity::Error, line, "splash-refused",
-            "the launcher refuses the splash picture " + Quoted(name) + ": " +
-                RefusalText(refusal) + "; the dialog shows no picture");
-        return;
-    }
-    int width = BitmapWidth(block);
-    int height = BitmapHeight(block);
-    if (height < 0 && BitmapIsTopDown(block)) {
-        height = -height;
-    }
-    FreeBitmapBlock(block);
-    char flag[ReadSizeUseTwoButtons];
-    snprintf(flag, sizeof flag, "%s",
-             Read(SECTION_DIALOG_ITEMS, KEY_USE_TWO_BUTTONS, ReadSizeUseTwoButtons).c_str());
-    int two = MeansTwoButtons(flag);
-    for (const Variant &variant : Variants) {
-        bool shown = (variant.templateId - IDD_LAUNCH_NOT_INSTALLED) / 2 == two;
-        int areaWidth = 0;
-        int areaHeight = 0;
-        if (!shown || !PictureArea(variant.templateId, &areaWidth, &areaHeight)) {
-            continue;
-        }
-        if (width <= areaWidth && height <= areaHeight) {
-            continue;
-        }
-        std::string over;
-        if (width > areaWidth) {
-            over = std::to_string(width - areaWidth) + " pixels too wide";
-        }
-        if (height > areaHeight) {
-            over += (over.empty() ? "" : " and ") + std::to_string(height - areaHeight) +
-                    " pixels too tall";
-        }
-        Say(Severity::Warning, line, "splash-too-large",
-            "the splash picture is " + std::to_string(width) + " x " + std::to_string(height) +
-                " pixels, " + over + " for the picture area of " + "dialog " +
-                std::to_string(variant.templateId) + " (" + variant.description + ", " +
-                std::to_string(areaWidth) + " x " + std::to_string(areaHeight) +
-                "): it covers the controls below it");
-    }
+    SplashCheckContext context;
+    context.sink = &sink_;
+    context.settingsName = settingsName_;
+    context.drive = DiscDrive;
+    context.read = [this](const char *section, const char *key, unsigned size) {
+        return Read(section, key, size);
+    };
+    context.lineOf = [this](const char *section, const char *key) { return LineOf(section, key); };
+    CheckSplashPicture(context);
 }
 
 void Checker::CheckConditions(const char *section, bool enabling) {
@@ -1259,6 +1155,22 @@ int Checker::Run() {
         }
     }
     CheckLauncherName(launcherGiven);
+    for (const Diagnostic &d : diagnostics_) {
+        const CodeEntry *entry = FindCode(d.code);
+        if (entry == nullptr ||
+            (entry->severities & (1u << static_cast<unsigned>(d.severity))) == 0) {
+            // A fault of the tool, not of the disc: said so, and the
+            // diagnostic is printed all the same.
+            std::fprintf(stderr,
+                         "autorun-tool check: internal: [%s] as %s has no entry in the code "
+                         "table\n",
+                         d.code.c_str(), SeverityName(d.severity));
+        }
+    }
+    std::erase_if(diagnostics_, [this](const Diagnostic &d) {
+        return std::find(options_.disabled.begin(), options_.disabled.end(), d.code) !=
+               options_.disabled.end();
+    });
     std::stable_sort(diagnostics_.begin(), diagnostics_.end(),
                      [](const Diagnostic &a, const Diagnostic &b) {
                          if (a.file != b.file) {
@@ -1267,21 +1179,11 @@ int Checker::Run() {
                          return a.line < b.line;
                      });
     Print();
-    bool errors = std::any_of(diagnostics_.begin(), diagnostics_.end(),
-                              [](const Diagnostic &d) { return d.severity == Severity::Error; });
-    return errors ? 1 : 0;
-}
-
-const char *SeverityName(Severity severity) {
-    switch (severity) {
-    case Severity::Error:
-        return "error";
-    case Severity::Warning:
-        return "warning";
-    case Severity::Note:
-        return "note";
-    }
-    return "note";
+    auto any = [this](Severity severity) {
+        return std::any_of(diagnostics_.begin(), diagnostics_.end(),
+                           [severity](const Diagnostic &d) { return d.severity == severity; });
+    };
+    return any(Severity::Error) || (options_.warningsFail && any(Severity::Warning)) ? 1 : 0;
 }
 
 void Checker::Print() const {
@@ -1311,28 +1213,80 @@ void Checker::Print() const {
     auto plural = [](int n, const char *word) {
         return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
     };
-    std::printf("%s, %s, %s\n", plural(counts[2], "error").c_str(),
-                plural(counts[1], "warning").c_str(), plural(counts[0], "note").c_str());
+    // The counts are of the lines above: what --disable left out is in none.
+    std::printf("%s, %s, %s%s\n", plural(counts[2], "error").c_str(),
+                plural(counts[1], "warning").c_str(), plural(counts[0], "note").c_str(),
+                options_.warningsFail && counts[1] > 0 ? " (--werror: the warnings fail the check)"
+                                                       : "");
 }
 
 // clang-format off
 const char Usage[] =
-    "usage: autorun-tool check DISC_FOLDER [--launcher NAME] [--json]\n"
+    "usage: autorun-tool check DISC_FOLDER [--launcher NAME] [--json] [--werror]\n"
+    "                          [--disable CODE[,CODE...]]...\n"
+    "       autorun-tool check --list-codes [--json]\n"
     "\n"
     "Reads the disc in DISC_FOLDER as the launcher will and prints what looks wrong,\n"
     "as FILE:LINE: error|warning|note: MESSAGE [CODE]. Exit status 1 when there is\n"
     "an error, 0 otherwise, 2 when the disc folder or its settings cannot be read.\n"
+    "'autorun-tool explain CODE' says what a code means and how to mend it.\n"
     "\n"
     "  --launcher NAME  the launcher's file on the disc (default: the program that\n"
     "                   AUTORUN.INF opens; else the disc's root), e.g. LAUNCH.EXE or\n"
     "                   SUB\\LAUNCH.EXE; autorun.ini is read beside it\n"
-    "  --json           one JSON list of {file, line, severity, code, message}\n";
+    "  --json           one JSON list of {file, line, severity, code, message}\n"
+    "  --werror         warnings make the exit status 1 too\n"
+    "  --disable CODES  leave out the diagnostics of these codes (comma-separated;\n"
+    "                   repeatable): neither printed nor counted\n"
+    "  --list-codes     every code with its severity and summary (with --json, as a\n"
+    "                   JSON list)\n";
 // clang-format on
+
+// Every code, one per line in the table's order, or as one JSON list.
+void ListCodes(bool json) {
+    std::span<const CodeEntry> codes = AllCodes();
+    if (json) {
+        std::printf("[");
+        for (std::size_t i = 0; i < codes.size(); ++i) {
+            std::printf(
+                "%s\n  {\"code\": %s, \"severity\": %s, \"summary\": %s}", i == 0 ? "" : ",",
+                JsonString(codes[i].code, JsonHighBytes::Keep).c_str(),
+                JsonString(SeveritiesText(codes[i].severities), JsonHighBytes::Keep).c_str(),
+                JsonString(codes[i].summary, JsonHighBytes::Keep).c_str());
+        }
+        std::printf("\n]\n");
+        return;
+    }
+    for (const CodeEntry &entry : codes) {
+        std::printf("%-26s %-17s %s\n", entry.code, SeveritiesText(entry.severities).c_str(),
+                    entry.summary);
+    }
+}
+
+// Adds the codes of one --disable argument; false with a message when one is
+// not a code the check reports.
+bool AddDisabled(const std::string &list, std::vector<std::string> *disabled) {
+    for (std::size_t start = 0; start <= list.size();) {
+        std::size_t comma = list.find(',', start);
+        std::string code = list.substr(start, comma == std::string::npos ? comma : comma - start);
+        start = comma == std::string::npos ? list.size() + 1 : comma + 1;
+        if (FindCode(code) == nullptr) {
+            std::fprintf(stderr,
+                         "autorun-tool check: --disable: '%s' is no code the check reports; did "
+                         "you mean '%s'? ('autorun-tool check --list-codes' lists them)\n",
+                         code.c_str(), NearestCode(code).c_str());
+            return false;
+        }
+        disabled->push_back(code);
+    }
+    return true;
+}
 
 } // namespace
 
 int CheckCommand(int argc, char **argv) {
     Options options;
+    bool listCodes = false;
     for (int i = 0; i < argc; ++i) {
         std::string argument = argv[i];
         if (argument == "--help" || argument == "-h") {
@@ -1349,6 +1303,18 @@ int CheckCommand(int argc, char **argv) {
                 return 2;
             }
             ++i;
+        } else if (argument == "--werror") {
+            options.warningsFail = true;
+        } else if (argument == "--list-codes") {
+            listCodes = true;
+        } else if (argument == "--disable") {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "autorun-tool check: --disable needs a code\n");
+                return 2;
+            }
+            if (!AddDisabled(argv[++i], &options.disabled)) {
+                return 2;
+            }
         } else if (argument == "--launcher") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') {
                 std::fprintf(stderr, "autorun-tool check: --launcher needs a file name\n");
@@ -1373,6 +1339,15 @@ int CheckCommand(int argc, char **argv) {
             std::fprintf(stderr, "autorun-tool check: one disc folder only ('%s'?)\n", argv[i]);
             return 2;
         }
+    }
+    if (listCodes) {
+        if (!options.folder.empty()) {
+            std::fprintf(stderr, "autorun-tool check: --list-codes checks no disc ('%s'?)\n",
+                         options.folder.c_str());
+            return 2;
+        }
+        ListCodes(options.json);
+        return 0;
     }
     if (options.folder.empty()) {
         std::fputs(Usage, stderr);
