@@ -54,8 +54,13 @@ launcher_fuzzer(check_fuzzer ${CMAKE_SOURCE_DIR}/authoring/check/check.cpp
                 ${CMAKE_SOURCE_DIR}/authoring/check/check_text.cpp
                 ${CMAKE_SOURCE_DIR}/authoring/check/codes.cpp
                 ${CMAKE_SOURCE_DIR}/authoring/check/splash_check.cpp
+                ${CMAKE_SOURCE_DIR}/authoring/simulate/simulate_machine.cpp
+                ${CMAKE_SOURCE_DIR}/authoring/simulate/simulate_report.cpp
+                ${CMAKE_SOURCE_DIR}/authoring/autorun_inf.cpp
                 ${CMAKE_SOURCE_DIR}/authoring/disc_files.cpp)
 # The author tool's parsing, without its verbs' front door (authoring/main.cpp).
 launcher_fuzzer(authoring_fuzzer ${CMAKE_SOURCE_DIR}/authoring/simulate/simulate_options.cpp
+                ${CMAKE_SOURCE_DIR}/authoring/autorun_inf.cpp
+                ${CMAKE_SOURCE_DIR}/authoring/disc_files.cpp
                 ${CMAKE_SOURCE_DIR}/authoring/simulate/simulate_machine.cpp
                 ${CMAKE_SOURCE_DIR}/authoring/simulate/simulate_report.cpp)

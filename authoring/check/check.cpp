@@ -21,6 +21,8 @@
 #include "authoring/check/splash_check.h"
 #include "authoring/disc_files.h"
 #include "authoring/json.h"
+#include "authoring/simulate/simulate_machine.h"
+#include "authoring/simulate/simulate_report.h"
 #include "authoring/verbs.h"
 #include "launcher/launcher.h"
 #include "resource.h"
@@ -754,6 +756,49 @@ void Checker::CheckLauncherFolderNames() {
     }
 }
 
+// What a user sees on inserting the disc, on a machine without the product
+// and on one where its setup ran: two real runs of the launcher, nobody
+// pressing anything and no window in front.
+void Checker::SummarizeFreshMachines() {
+    for (bool installed : {false, true}) {
+        MachineDescription machine;
+        machine.discFolder = options_.folder;
+        machine.drive = DiscDrive;
+        machine.launcherPath =
+            DiscPath(options_.launcher.empty() ? "LAUNCHER.EXE" : options_.launcher);
+        machine.launcherFrom = "given";
+        machine.codePage = options_.codePage;
+        machine.installed = installed;
+        SimulationResult run;
+        std::string error;
+        std::string seen;
+        if (!RunSimulation(machine, &run, &error)) {
+            seen = "not simulated (" + error + ")";
+        } else {
+            RunSummary summary = Summarize(run);
+            if (summary.dialogShown && !run.dialogs.empty()) {
+                const standin::DialogRecord &dialog = run.dialogs.back();
+                seen = dialog.templateId == IDD_HELP
+                           ? std::string("the help dialog")
+                           : "dialog " + std::to_string(dialog.templateId) +
+                                 (run.splashWidth > 0 ? " with the splash" : " without a picture");
+                if (installed && run.detectionRan && !run.productInstalled) {
+                    seen += ", for the launcher finds the product not installed";
+                }
+            } else if (!summary.starts.empty()) {
+                seen = "nothing; the launcher " + summary.decision + ": " + summary.starts.front();
+            } else {
+                seen = summary.sees == "nothing" && !summary.reason.empty()
+                           ? "nothing: " + summary.reason
+                           : summary.sees;
+            }
+        }
+        freshMachines_.push_back(
+            std::string(installed ? "With the product installed" : "Without the product") +
+            ", the user sees: " + seen);
+    }
+}
+
 // The profile reader knows no comment after a value: a ";" is part of it.
 void Checker::CheckSemicolons() {
     for (const Setting &setting : Settings) {
@@ -1178,6 +1223,9 @@ int Checker::Run() {
                          }
                          return a.line < b.line;
                      });
+    if (!options_.json) {
+        SummarizeFreshMachines();
+    }
     Print();
     auto any = [this](Severity severity) {
         return std::any_of(diagnostics_.begin(), diagnostics_.end(),
@@ -1218,6 +1266,9 @@ void Checker::Print() const {
                 plural(counts[1], "warning").c_str(), plural(counts[0], "note").c_str(),
                 options_.warningsFail && counts[1] > 0 ? " (--werror: the warnings fail the check)"
                                                        : "");
+    for (const std::string &line : freshMachines_) {
+        std::printf("%s\n", line.c_str());
+    }
 }
 
 // clang-format off

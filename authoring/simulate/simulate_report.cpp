@@ -552,7 +552,16 @@ std::string NothingReason(const SimulationResult &result, const std::vector<Call
         return "a window that [" SECTION_DISABLE_CONDITIONS "] lists is in front";
     }
     if (section == SECTION_ENABLE_CONDITIONS) {
-        return "[" SECTION_ENABLE_CONDITIONS "] lists windows and none of them is in front";
+        bool listsWindow = false;
+        for (const CallRecord &call : calls) {
+            listsWindow = listsWindow || (call.function == "GetPrivateProfileStringA" &&
+                                          Argument(call, 0) == SECTION_ENABLE_CONDITIONS &&
+                                          HasArgument(call, 1) && !call.data.empty());
+        }
+        return listsWindow ? "[" SECTION_ENABLE_CONDITIONS
+                             "] lists windows and none of them is in front"
+                           : "[" SECTION_ENABLE_CONDITIONS "] has keys but lists no window, so the "
+                             "launcher stops at every start";
     }
     if (key == KEY_EXE_WINDOW_CLASS || key == KEY_EXE_WINDOW_CAPTION) {
         return "the product's own window is in front";
