@@ -46,15 +46,15 @@ run 2 "one disc folder only" "$c" "$c" -o "$work/x.iso"
 run 2 "the label 'SEVENTEEN_LETTERS' cannot be a volume label" "$c" -o "$work/x.iso" --label SEVENTEEN_LETTERS
 run 2 "the label 'A/B' cannot be" "$c" -o "$work/x.iso" --label A/B
 run 2 "the label ' LEAD' cannot be" "$c" -o "$work/x.iso" --label " LEAD"
-run 2 "cannot find the disc folder" "$work/no-such-folder" -o "$work/x.iso" --launcher "$work/launcher.exe"
-run 2 "is not a folder" "$work/a-file" -o "$work/x.iso" --launcher "$work/launcher.exe"
-run 2 "cannot read the launcher" "$c" -o "$work/x.iso" --launcher "$work/no-such.exe"
-run 2 "is not a Windows program" "$c" -o "$work/x.iso" --launcher "$work/text.exe"
-run 2 "would be inside the disc folder" "$c" -o "$c/SUB/../x.iso" --launcher "$work/launcher.exe"
-run 2 "no such folder" "$c" -o "$work/no-such-folder/x.iso" --launcher "$work/launcher.exe"
-SOURCE_DATE_EPOCH=yesterday run 2 "SOURCE_DATE_EPOCH must be a number" "$c" -o "$work/x.iso" --launcher "$work/launcher.exe"
-SOURCE_DATE_EPOCH=32503680000 run 2 "after the last date an image can hold" "$c" -o "$work/x.iso" --launcher "$work/launcher.exe"
-PATH=/nonexistent run 2 "cannot run xorriso, which makes the image: is it installed" "$c" -o "$work/x.iso" --launcher "$work/launcher.exe"
+run 2 "cannot find the disc folder" "$work/no-such-folder" -o "$work/x.iso" --launcher-exe "$work/launcher.exe"
+run 2 "is not a folder" "$work/a-file" -o "$work/x.iso" --launcher-exe "$work/launcher.exe"
+run 2 "cannot read the launcher" "$c" -o "$work/x.iso" --launcher-exe "$work/no-such.exe"
+run 2 "is not a Windows program" "$c" -o "$work/x.iso" --launcher-exe "$work/text.exe"
+run 2 "would be inside the disc folder" "$c" -o "$c/SUB/../x.iso" --launcher-exe "$work/launcher.exe"
+run 2 "no such folder" "$c" -o "$work/no-such-folder/x.iso" --launcher-exe "$work/launcher.exe"
+SOURCE_DATE_EPOCH=yesterday run 2 "SOURCE_DATE_EPOCH must be a number" "$c" -o "$work/x.iso" --launcher-exe "$work/launcher.exe"
+SOURCE_DATE_EPOCH=32503680000 run 2 "after the last date an image can hold" "$c" -o "$work/x.iso" --launcher-exe "$work/launcher.exe"
+PATH=/nonexistent run 2 "cannot run xorriso, which makes the image: is it installed" "$c" -o "$work/x.iso" --launcher-exe "$work/launcher.exe"
 # Alone in a folder, the tool finds no launcher beside it or in a build tree.
 mkdir -p "$work/lonely/bin" && cp "$tool" "$work/lonely/bin/autorun-tool"
 err=$("$work/lonely/bin/autorun-tool" disc "$c" -o "$work/x.iso" 2>&1)
@@ -66,7 +66,7 @@ err=$("$work/lonely/bin/autorun-tool" disc "$c" -o "$work/x.iso" 2>&1)
 # A disc with errors is refused with the check's report, and no image is made.
 snapshot() { (cd "$1" && find . -printf '%p %s %T@ %m\n' | sort && find . -type f -exec sha256sum {} + | sort); }
 before=$(snapshot "$source/examples/disc")
-"$tool" disc "$source/examples/disc" -o "$work/example.iso" --launcher "$work/launcher.exe" \
+"$tool" disc "$source/examples/disc" -o "$work/example.iso" --launcher-exe "$work/launcher.exe" \
     >"$work/example.stdout" 2>"$work/example.stderr"
 status=$?
 [ $status = 1 ] || fail "example disc: exit status $status, expected 1"
@@ -81,7 +81,7 @@ diff -u "$golden/disc-example.stderr" "$work/example.stderr" || fail "example di
 # The image: the same bytes run after run, dated by the newest file.
 before=$(snapshot "$c")
 for n in 1 2; do
-    "$tool" disc "$c" -o "$work/clean$n.iso" --label CLEAN_DISC --launcher "$work/launcher.exe" \
+    "$tool" disc "$c" -o "$work/clean$n.iso" --label CLEAN_DISC --launcher-exe "$work/launcher.exe" \
         >"$work/clean$n.stdout" 2>"$work/clean$n.stderr" || fail "clean disc run $n: $(cat "$work/clean$n.stderr")"
 done
 sum() { sha256sum "$1" | cut -d' ' -f1; }
@@ -102,11 +102,11 @@ xorriso -no_rc -indev "$work/clean1.iso" -pvd_info 2>/dev/null | grep -q '^Volum
 
 # A newer file dates the image anew; SOURCE_DATE_EPOCH fixes the date whatever the files say.
 touch -d @1700000100 "$c/SPLASH.BMP"
-"$tool" disc "$c" -o "$work/newer.iso" --label CLEAN_DISC --launcher "$work/launcher.exe" >/dev/null 2>&1
+"$tool" disc "$c" -o "$work/newer.iso" --label CLEAN_DISC --launcher-exe "$work/launcher.exe" >/dev/null 2>&1
 [ "$(sum "$work/newer.iso")" != "$(sum "$work/clean1.iso")" ] || fail "a newer file did not change the image's date"
-SOURCE_DATE_EPOCH=1600000000 "$tool" disc "$c" -o "$work/epoch1.iso" --label CLEAN_DISC --launcher "$work/launcher.exe" >/dev/null 2>&1
+SOURCE_DATE_EPOCH=1600000000 "$tool" disc "$c" -o "$work/epoch1.iso" --label CLEAN_DISC --launcher-exe "$work/launcher.exe" >/dev/null 2>&1
 touch -d @1700000200 "$c/autorun.ini"
-SOURCE_DATE_EPOCH=1600000000 "$tool" disc "$c" -o "$work/epoch2.iso" --label CLEAN_DISC --launcher "$work/launcher.exe" >/dev/null 2>&1
+SOURCE_DATE_EPOCH=1600000000 "$tool" disc "$c" -o "$work/epoch2.iso" --label CLEAN_DISC --launcher-exe "$work/launcher.exe" >/dev/null 2>&1
 [ -s "$work/epoch1.iso" ] && [ "$(sum "$work/epoch1.iso")" = "$(sum "$work/epoch2.iso")" ] ||
     fail "SOURCE_DATE_EPOCH: two runs gave different images"
 [ "$(sum "$work/epoch1.iso")" != "$(sum "$work/newer.iso")" ] || fail "SOURCE_DATE_EPOCH was not used"
@@ -116,7 +116,13 @@ xorriso -no_rc -indev "$work/epoch1.iso" -pvd_info 2>/dev/null | grep -q '^Creat
 # case; the folder's file of that name is replaced in the image, and said so.
 cp -R "$discs/subfolder" "$work/sub"
 cp "$discs/clean/SPLASH.BMP" "$work/sub/Launcher/MISSING.BMP"
-"$tool" disc "$work/sub" -o "$work/sub.iso" --launcher "$work/launcher64.exe" >"$work/sub.stdout" 2>"$work/sub.stderr" ||
+# Its setup program is the launcher's own file, which the image may not replace.
+"$tool" disc "$work/sub" -o "$work/sub.iso" --launcher-exe "$work/launcher.exe" >/dev/null 2>"$work/sub.stderr"
+[ $? = 1 ] && grep -q "the launcher would go to 'LAUNCHER.LAUNCH.EXE', which autorun.ini names as the setup program .*\[launcher-replaces-named-file\]" "$work/sub.stderr" ||
+    fail "subfolder disc: launcher over its setup program: $(cat "$work/sub.stderr")"
+sed -i 's/^Setup (Installer) Path and File=.*/Setup (Installer) Path and File=Launcher\\SETUP.EXE\r/' "$work/sub/Launcher/AUTORUN.INI"
+echo setup >"$work/sub/Launcher/SETUP.EXE"
+"$tool" disc "$work/sub" -o "$work/sub.iso" --launcher-exe "$work/launcher64.exe" >"$work/sub.stdout" 2>"$work/sub.stderr" ||
     fail "subfolder disc: $(cat "$work/sub.stderr")"
 grep -q "note: $work/launcher64.exe is not a 32-bit program" "$work/sub.stderr" || fail "no note on a 64-bit launcher"
 grep -q "note: the image carries $work/launcher64.exe as LAUNCHER.LAUNCH.EXE, not the LAUNCHER.LAUNCH.EXE in the folder" "$work/sub.stderr" ||
@@ -124,7 +130,7 @@ grep -q "note: the image carries $work/launcher64.exe as LAUNCHER.LAUNCH.EXE, no
 grep -q "volume SUB, " "$work/sub.stdout" || fail "default label: $(cat "$work/sub.stdout")"
 xorriso -no_rc -osirrox on -indev "$work/sub.iso" -extract / "$work/sub1" >/dev/null 2>&1
 chmod -R u+w "$work/sub1"
-[ "$(cd "$work/sub1" && find . -type f | sort | tr '\n' ' ')" = "./AUTORUN.INF ./Launcher/AUTORUN.INI ./Launcher/MISSING.BMP ./Launcher/launch.exe " ] ||
+[ "$(cd "$work/sub1" && find . -type f | sort | tr '\n' ' ')" = "./AUTORUN.INF ./Launcher/AUTORUN.INI ./Launcher/MISSING.BMP ./Launcher/SETUP.EXE ./Launcher/launch.exe " ] ||
     fail "subfolder disc: files $(cd "$work/sub1" && find . -type f | sort | tr '\n' ' ')"
 cmp -s "$work/sub1/Launcher/launch.exe" "$work/launcher64.exe" || fail "subfolder disc: launcher not replaced"
 cmp -s "$work/sub1/AUTORUN.INF" "$discs/subfolder/AUTORUN.INF" || fail "subfolder disc: the author's AUTORUN.INF changed"
