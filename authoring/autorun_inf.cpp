@@ -85,6 +85,9 @@ AutorunView ReadView(const std::string &inf, AutorunWindows windows) {
             }
         }
     }
+    if (view.iconFile.size() >= 2 && view.iconFile.front() == '"' && view.iconFile.back() == '"') {
+        view.iconFile = view.iconFile.substr(1, view.iconFile.size() - 2);
+    }
     view.label = ReadInf(inf, section, "label");
     view.action = ReadInf(inf, section, "action");
     view.useAutoPlay = ReadInf(inf, section, "UseAutoPlay");

@@ -529,9 +529,14 @@ std::vector<NamedPath> AutorunPaths(const AutorunInf &inf) {
         return paths;
     }
     paths.push_back({"AUTORUN.INF", "AUTORUN.INF"});
+    bool same = inf.views[0].section == inf.views[1].section;
     for (const AutorunView &view : inf.views) {
-        std::string where = std::string(" ([") + (view.section.empty() ? "AutoRun" : view.section) +
-                            "], as " + AutorunWindowsName(view.windows) + " reads it)";
+        if (same && view.windows == AutorunWindows::Bits32) {
+            break; // one section, read alike by both
+        }
+        std::string where = " ([" + (view.section.empty() ? std::string("AutoRun") : view.section) +
+                            "], as " + (same ? "Windows" : AutorunWindowsName(view.windows)) +
+                            " reads it)";
         auto add = [&](const std::string &what, const std::string &ansi) {
             std::string path = AutorunDiscPath(ansi);
             if (!path.empty()) {

@@ -120,7 +120,7 @@ cp "$discs/clean/SPLASH.BMP" "$work/sub/Launcher/MISSING.BMP"
 "$tool" disc "$work/sub" -o "$work/sub.iso" --launcher-exe "$work/launcher.exe" >/dev/null 2>"$work/sub.stderr"
 [ $? = 1 ] && grep -q "the launcher would go to 'LAUNCHER.LAUNCH.EXE', which autorun.ini names as the setup program .*\[launcher-replaces-named-file\]" "$work/sub.stderr" ||
     fail "subfolder disc: launcher over its setup program: $(cat "$work/sub.stderr")"
-sed -i 's/^Setup (Installer) Path and File=.*/Setup (Installer) Path and File=Launcher\\SETUP.EXE\r/' "$work/sub/Launcher/AUTORUN.INI"
+sed -i 's/^Setup (Installer) Path and File=.*/Setup (Installer) Path and File=Launcher\\SETUP.EXE/' "$work/sub/Launcher/AUTORUN.INI"
 echo setup >"$work/sub/Launcher/SETUP.EXE"
 "$tool" disc "$work/sub" -o "$work/sub.iso" --launcher-exe "$work/launcher64.exe" >"$work/sub.stdout" 2>"$work/sub.stderr" ||
     fail "subfolder disc: $(cat "$work/sub.stderr")"
@@ -135,6 +135,85 @@ chmod -R u+w "$work/sub1"
 cmp -s "$work/sub1/Launcher/launch.exe" "$work/launcher64.exe" || fail "subfolder disc: launcher not replaced"
 cmp -s "$work/sub1/AUTORUN.INF" "$discs/subfolder/AUTORUN.INF" || fail "subfolder disc: the author's AUTORUN.INF changed"
 cmp -s "$work/sub/Launcher/launch.exe" "$discs/subfolder/Launcher/launch.exe" || fail "subfolder disc: the folder was changed"
+
+# The image round trip: each disc is the clean one changed as the case says,
+# made under a C locale; a refused one leaves no image, an accepted one is
+# read back (its Joliet tree, as Windows reads it) and every listed path
+# must resolve without regard to case.
+long=$(printf 'S%.0s' $(seq 66)).EXE
+deep=$(printf 'D%.0s' $(seq 60))
+make_case() { # name: builds $work/rt/NAME
+    local d=$work/rt/$1 ini
+    cp -R "$work/clean" "$d"
+    ini=$d/autorun.ini
+    case $1 in
+    long-setup) mv "$d/setup/setup.exe" "$d/setup/$long" && sed -i "s/^Setup (Installer).*/Setup (Installer) Path and File=SETUP\\\\$long/" "$ini" ;;
+    deep) mkdir -p "$d/$deep/$deep/$deep/$deep/$deep" && echo x >"$d/$deep/$deep/$deep/$deep/$deep/a.txt" ;;
+    non-ascii) echo x >"$d/Café Menü.txt" ;;
+    cp1252) mv "$d/setup" "$d/Einführung" && sed -i "s/^Setup (Installer).*/Setup (Installer) Path and File=Einf\xfchrung\\\\SETUP.EXE/" "$ini" ;;
+    cp932) mv "$d/setup" "$d/セットアップ" && sed "s/^Setup (Installer).*/Setup (Installer) Path and File=セットアップ\\\\SETUP.EXE/" "$ini" | iconv -t CP932 >"$ini.new" && mv "$ini.new" "$ini" ;;
+    open-blank) printf '[autorun]\r\nopen=My Launcher\\launch.exe\r\n' >"$d/AUTORUN.INF" ;;
+    open-quoted) printf '[autorun]\r\nopen="My Launcher\\launch.exe"\r\n' >"$d/AUTORUN.INF" ;;
+    open-quoted-argument) printf '[autorun]\r\nopen="My Launcher\\launch.exe" /auto\r\nicon="My Launcher\\launch.exe",0\r\n' >"$d/AUTORUN.INF" &&
+        mkdir "$d/My Launcher" && mv "$ini" "$d/My Launcher/" ;;
+    open-setup) printf '[autorun]\r\nopen=INSTALL.EXE\r\n' >"$d/AUTORUN.INF" && mv "$d/setup/setup.exe" "$d/Install.exe" &&
+        sed -i 's/^Setup (Installer).*/Setup (Installer) Path and File=Install.exe/' "$ini" ;;
+    case-only) echo a >"$d/readme.txt" && echo b >"$d/README.TXT" ;;
+    sections) printf '[AutoRun]\r\nopen=LAUNCH.EXE\r\n[AutoRun.Amd64]\r\nopen=BIN64\\LAUNCH.EXE\r\n[AutoRun.x86]\r\nopen=BIN32\\LAUNCH.EXE\r\n' >"$d/AUTORUN.INF" &&
+        mkdir "$d/BIN64" && mv "$ini" "$d/BIN64/" ;;
+    links) ln -s /etc/hostname "$d/outside" && ln -s no-such-file "$d/dangling" ;;
+    huge-file) truncate -s 4G "$d/BIG.DAT" ;;
+    too-large-for-cd) truncate -s 800M "$d/BIG.DAT" ;;
+    esac
+}
+# name|status|standard error pattern|options|paths that resolve on the image
+rt_cases="long-setup|1|'setup/S{66}.EXE': the name is 70 characters.*\[image-name-too-long\]||
+deep|1|'D{60}/D{60}': its path from the disc's root is 122 characters.*\[image-path-too-long\]||
+non-ascii|0|||LAUNCH.EXE AUTORUN.INF café_menü.TXT setup/setup.exe
+cp1252|0||--codepage 1252|einführung/setup.exe LAUNCH.EXE
+cp932|0||--codepage 932|セットアップ/SETUP.EXE LAUNCH.EXE
+open-blank|1|open=My Launcher.launch.exe starts \"My\".*\[inf-open-blank\]||
+open-quoted|1|\[inf-open-blank\]||
+open-quoted-argument|0|||my_launcher/LAUNCH.EXE my_launcher/autorun.ini AUTORUN.INF
+open-setup|1|the launcher would go to 'INSTALL.EXE', which autorun.ini names as the setup program.*\[launcher-replaces-named-file\]||
+case-only|1|'README.TXT' and 'readme.txt' differ only in letter case.*\[image-names-case\]||
+sections|1|'BIN32.LAUNCH.EXE', the program open= starts \(\[AutoRun.x86\], as 32-bit Windows reads it\), is not a file on the image.*\[image-path-missing\]||
+links|1|'dangling' is a link to nothing.*'outside' is a link to '/etc/hostname', outside the disc folder||
+huge-file|1|'BIG.DAT' is 4294967296 bytes: ISO 9660.*\[image-file-too-large\]||
+too-large-for-cd|1|the disc's files are [0-9]* bytes; a CD holds 736966656.*\[image-too-large\]||
+too-large-for-cd|0||--media dvd|BIG.DAT
+non-ascii|0|since Windows 7, Windows does not start a program from a USB.*\[usb-open-ignored\]|--media usb|LAUNCH.EXE"
+on_image() { # image: its Joliet paths, one a line, as Windows reads them
+    LC_ALL=C xorriso -no_rc -local_charset UTF-8 -indev "stdio:$1" -read_fs norock -find / -exec lsdl -- 2>/dev/null |
+        sed -n "s/^[^']*'\\/\\(.*\\)'\$/\\1/p" | sed "s/'\"'\"'/'/g"
+}
+mkdir -p "$work/rt"
+# The check learns --codepage in work that is being merged; until then the
+# cases that hand it on are skipped, not failed.
+"$tool" check --help | grep -q -- --codepage && check_codepage=1 || check_codepage=
+while IFS='|' read -r name want pattern opts paths; do
+    if [[ "$opts" == *--codepage* && -z "$check_codepage" ]]; then
+        echo "SKIP: round trip $name $opts: the check does not take --codepage yet"
+        continue
+    fi
+    [ -d "$work/rt/$name" ] || make_case "$name"
+    image=$work/rt/$name.iso
+    rm -f "$image"
+    # shellcheck disable=SC2086
+    err=$(LC_ALL=C "$tool" disc "$work/rt/$name" -o "$image" --launcher-exe "$work/launcher.exe" $opts 2>&1 >/dev/null)
+    status=$?
+    [ "$status" = "$want" ] || fail "round trip $name $opts: exit status $status, expected $want: $err"
+    [ -z "$pattern" ] || [[ "$err" =~ $pattern ]] || fail "round trip $name $opts: standard error does not match '$pattern': $err"
+    if [ "$want" != 0 ]; then
+        [ ! -e "$image" ] && [ ! -e "$image.partial" ] || fail "round trip $name: a refused disc left an image"
+        continue
+    fi
+    listing=$(on_image "$image")
+    for p in $paths; do # "_" stands for a blank
+        p=${p//_/ }
+        grep -qixF "$p" <<<"$listing" || fail "round trip $name: '$p' is not on the image: $listing"
+    done
+done <<<"$rt_cases"
 
 [ $failures = 0 ] || { echo "$failures failure(s)"; exit 1; }
 echo "autorun-tool disc: all cases pass"
