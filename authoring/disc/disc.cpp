@@ -994,6 +994,15 @@ int DiscCommand(int argc, char **argv) {
                 }
                 options.label = value;
             } else if (argument == "--launcher") {
+                // The launcher program on this machine was once given here.
+                struct stat host;
+                if (value[0] == '/' || value.rfind("./", 0) == 0 ||
+                    (value.find('/') != std::string::npos && stat(value.c_str(), &host) == 0)) {
+                    Fail("--launcher names the launcher's file on the disc (LAUNCH.EXE, "
+                         "SUB\\LAUNCH.EXE); '" +
+                         value + "' is a file on this machine: give it with --launcher-exe");
+                    return 2;
+                }
                 std::string name = ToDiscPath(value);
                 std::string inside = "\\" + name + "\\";
                 if (name.empty() || name.find(':') != std::string::npos ||

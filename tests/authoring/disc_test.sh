@@ -48,6 +48,10 @@ run 2 "the label 'A/B' cannot be" "$c" -o "$work/x.iso" --label A/B
 run 2 "the label ' LEAD' cannot be" "$c" -o "$work/x.iso" --label " LEAD"
 run 2 "cannot find the disc folder" "$work/no-such-folder" -o "$work/x.iso" --launcher-exe "$work/launcher.exe"
 run 2 "is not a folder" "$work/a-file" -o "$work/x.iso" --launcher-exe "$work/launcher.exe"
+run 2 "is a file on this machine: give it with --launcher-exe" "$c" -o "$work/x.iso" --launcher "$work/launcher.exe"
+run 2 "relative to its root" "$c" -o "$work/x.iso" --launcher 'C:\LAUNCH.EXE'
+run 2 "--codepage: '99' is not an ANSI code page" "$c" -o "$work/x.iso" --codepage 99
+run 2 "--media: 'floppy' is none of" "$c" -o "$work/x.iso" --media floppy
 run 2 "cannot read the launcher" "$c" -o "$work/x.iso" --launcher-exe "$work/no-such.exe"
 run 2 "is not a Windows program" "$c" -o "$work/x.iso" --launcher-exe "$work/text.exe"
 run 2 "would be inside the disc folder" "$c" -o "$c/SUB/../x.iso" --launcher-exe "$work/launcher.exe"
