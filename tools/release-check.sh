@@ -19,7 +19,7 @@ x86=build/windows-x86
 for n in 1 2; do
     tools/example-disc.sh "$work/disc$n" "$x86/launcher.exe" "$x86/probe.exe"
     build/native/autorun-tool disc "$work/disc$n" -o "$work/example$n.iso" --label EXAMPLE_DISC \
-        --launcher "$x86/launcher.exe" >/dev/null 2>"$work/disc$n.log" ||
+        --launcher-exe "$x86/launcher.exe" >/dev/null 2>"$work/disc$n.log" ||
         { cat "$work/disc$n.log" >&2; fail "autorun-tool disc failed"; }
     echo "release-check: example ISO run $n: SHA-256 $(sum "$work/example$n.iso")"
 done

@@ -54,7 +54,7 @@ if [ $iso = 1 ]; then
         cmake --preset native -S "$root" >/dev/null
     fi
     cmake --build "$root/build/native" --target autorun-tool -j2 >/dev/null
-    "$tool" disc "$disc" -o "$root/build/example.iso" --launcher "$build/launcher.exe"
+    "$tool" disc "$disc" -o "$root/build/example.iso" --launcher-exe "$build/launcher.exe"
     echo "run-example: SHA-256 $(sha256sum "$root/build/example.iso" | cut -d' ' -f1)"
 fi
 

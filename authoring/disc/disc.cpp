@@ -25,8 +25,11 @@
 #include <string>
 #include <vector>
 
+#include "authoring/autorun_inf.h"
+#include "authoring/disc/image_names.h"
 #include "authoring/disc_files.h"
 #include "authoring/verbs.h"
+#include "settings/names.h"
 
 extern char **environ;
 
@@ -43,27 +46,37 @@ const long long LastEpoch = 32503680000LL;
 
 // clang-format off
 const char Usage[] =
-    "usage: autorun-tool disc DISC_FOLDER -o IMAGE.iso [--label LABEL] [--launcher PATH]\n"
+    "usage: autorun-tool disc DISC_FOLDER -o IMAGE.iso [--label LABEL] [--launcher NAME]\n"
+    "                         [--launcher-exe PATH] [--codepage N] [--media MEDIA]\n"
     "\n"
     "Checks the disc in DISC_FOLDER as 'autorun-tool check' does and, when the check\n"
-    "finds no error, writes an ISO 9660 + Joliet image of it with the launcher on it.\n"
-    "The folder itself is never changed. The image is the same bytes every time for the\n"
-    "same folder: its dates are SOURCE_DATE_EPOCH when that is set, otherwise the time\n"
-    "of the newest file in the folder.\n"
+    "finds no error, writes an ISO 9660 + Joliet image of it with the launcher on it,\n"
+    "reads the image back and makes sure every file the launcher and Windows open is\n"
+    "on it as Windows reads it. The folder itself is never changed. The image is the\n"
+    "same bytes every time for the same folder: its dates are SOURCE_DATE_EPOCH when\n"
+    "that is set, otherwise the time of the newest file in the folder.\n"
     "\n"
-    "The launcher goes where the disc's AUTORUN.INF opens it, else to LAUNCH.EXE in the\n"
-    "root, replacing a file of that name in the image. A disc without AUTORUN.INF gets\n"
-    "one: open= and icon= the launcher, label= the dialog's caption (else the label).\n"
+    "The launcher goes to --launcher, else where the disc's AUTORUN.INF opens it (as\n"
+    "64-bit Windows reads it), else to LAUNCH.EXE in the root. A disc without\n"
+    "AUTORUN.INF gets one: open= and icon= the launcher, label= the dialog's caption\n"
+    "(else the label).\n"
     "\n"
-    "  -o, --output IMAGE  the image to write (replaced when it exists)\n"
-    "  --label LABEL       the volume label: up to 16 letters, digits, '_', '-', '.'\n"
-    "                      or blanks (default: the folder's name in capitals)\n"
-    "  --launcher PATH     the launcher program to put on the disc (default: the\n"
-    "                      32-bit launcher.exe beside autorun-tool, else the build\n"
-    "                      tree's build/windows-x86/launcher.exe)\n"
+    "  -o, --output IMAGE   the image to write (replaced when it exists)\n"
+    "  --label LABEL        the volume label: up to 16 letters, digits, '_', '-', '.'\n"
+    "                       or blanks (default: the folder's name in capitals)\n"
+    "  --launcher NAME      the launcher's file on the disc, relative to its root,\n"
+    "                       e.g. LAUNCH.EXE or SUB\\LAUNCH.EXE\n"
+    "  --launcher-exe PATH  the launcher program to put there (default: the 32-bit\n"
+    "                       launcher.exe beside autorun-tool, else the build tree's\n"
+    "                       build/windows-x86/launcher.exe)\n"
+    "  --codepage N         the ANSI code page of the machines the disc is for, in\n"
+    "                       which autorun.ini and AUTORUN.INF are written (default 1252)\n"
+    "  --media MEDIA        cd (default, 736966656 bytes), dvd (4700372992), dvd-dl\n"
+    "                       (8543666176), usb or none (no size limit)\n"
     "\n"
-    "Exit status 0 when the image is written, 1 when the check finds an error (the\n"
-    "check's report goes to standard error), 2 for bad usage, input that cannot be\n"
+    "Exit status 0 when the image is written, 1 when the disc has an error (the check\n"
+    "finds one, a name the image cannot hold, a file Windows would not find on the\n"
+    "image, an image too large for the media), 2 for bad usage, input that cannot be\n"
     "read, or a failure to write the image.\n";
 // clang-format on
 
@@ -71,7 +84,11 @@ struct Options {
     std::string folder;
     std::string output;
     std::string label;
-    std::string launcher;
+    std::string launcherName; // on the disc, "\" between its parts; "" for the default
+    std::string launcherExe;
+    unsigned codePage = DefaultDiscCodePage;
+    bool codePageGiven = false;
+    std::string media = "cd";
 };
 
 void Fail(const std::string &message) {
@@ -141,33 +158,6 @@ std::vector<std::string> SplitWindowsPath(const std::string &path) {
         parts.push_back(part);
     }
     return parts;
-}
-
-// The program AUTORUN.INF opens, as a path on the disc; "" when it names none
-// usable. Read with the profile reader, as Windows reads the file.
-std::string ReadOpenProgram(const std::string &windowsInf) {
-    char open[256];
-    GetPrivateProfileStringA("autorun", "open", "", open, sizeof open, windowsInf.c_str());
-    std::string command = open;
-    std::string program;
-    if (!command.empty() && command[0] == '"') {
-        std::size_t close = command.find('"', 1);
-        program = command.substr(1, close == std::string::npos ? std::string::npos : close - 1);
-    } else {
-        program = command.substr(0, command.find(' '));
-    }
-    std::vector<std::string> parts = SplitWindowsPath(program);
-    bool usable = !parts.empty() && program.find(':') == std::string::npos &&
-                  std::none_of(parts.begin(), parts.end(),
-                               [](const std::string &p) { return p == "." || p == ".."; });
-    if (!usable) {
-        return "";
-    }
-    std::string joined;
-    for (const std::string &part : parts) {
-        joined += (joined.empty() ? "" : "\\") + part;
-    }
-    return joined;
 }
 
 // The time of the newest regular file below folder, or the folder's own time
@@ -256,7 +246,7 @@ bool FindLauncher(const std::string &given, std::string *found, std::string *err
     *error = "no launcher to put on the disc: looked for " +
              fs::path(candidates[0]).lexically_normal().string() + " and " +
              fs::path(candidates[1]).lexically_normal().string() +
-             "; build it (cmake --build --preset windows-x86) or give --launcher PATH";
+             "; build it (cmake --build --preset windows-x86) or give --launcher-exe PATH";
     return false;
 }
 
@@ -370,9 +360,17 @@ int RunProgram(const std::vector<std::string> &arguments, const std::string &err
 }
 
 // The check of the staged disc, its report sent to standard error: the
-// image's standard output says only what was written.
-int CheckStaged(const std::string &stage, const std::string &launcherOnDisc) {
+// image's standard output says only what was written. The code page is
+// handed on only when the author gave one: the check's own default is the
+// same 1252, and a check that does not know the option yet still checks
+// every disc made for 1252 machines.
+int CheckStaged(const std::string &stage, const std::string &launcherOnDisc,
+                const Options &options) {
     std::vector<std::string> arguments = {stage, "--launcher", launcherOnDisc};
+    if (options.codePageGiven) {
+        arguments.push_back("--codepage");
+        arguments.push_back(std::to_string(options.codePage));
+    }
     std::vector<char *> argv;
     for (std::string &argument : arguments) {
         argv.push_back(argument.data());
@@ -428,6 +426,183 @@ private:
     std::string path_;
 };
 
+// The media an image is for, and the bytes it holds: whole 2,048-byte
+// sectors as the drives report them for blank media: an 80-minute CD-R
+// (359,847 sectors), a single-layer DVD+R (2,295,104, the smaller of DVD-R
+// and DVD+R), a dual-layer DVD-R (4,171,712, the smaller of the two
+// dual-layer kinds). A stick and "none" have no limit the tool can know.
+struct Media {
+    const char *name;
+    const char *shown;
+    unsigned long long capacity; // 0: none
+};
+const Media MediaKinds[] = {{"cd", "a CD", 359847ULL * 2048},
+                            {"dvd", "a DVD", 2295104ULL * 2048},
+                            {"dvd-dl", "a dual-layer DVD", 4171712ULL * 2048},
+                            {"usb", "a USB stick", 0},
+                            {"none", "", 0}};
+
+const Media *FindMedia(const std::string &name) {
+    for (const Media &media : MediaKinds) {
+        if (name == media.name) {
+            return &media;
+        }
+    }
+    return nullptr;
+}
+
+void Report(const char *severity, const ImageFinding &finding) {
+    std::fprintf(stderr, "autorun-tool disc: %s: %s [%s]\n", severity, finding.message.c_str(),
+                 finding.code.c_str());
+}
+
+// A path the launcher or Windows opens on the disc, and what opens it.
+struct NamedPath {
+    std::string what;
+    std::string path; // UTF-8, "\" between its parts, relative to the root
+    bool folder = false;
+    bool onlyWhenPresent = false; // checked only when it names a file of the disc
+};
+
+std::string ToDiscPath(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    while (!path.empty() && path[0] == '\\') {
+        path.erase(0, 1);
+    }
+    return path;
+}
+
+std::string ReadSetting(const std::string &settings, const char *section, const char *key,
+                        unsigned size) {
+    std::vector<char> buffer(size, '\0');
+    GetPrivateProfileStringA(section, key, "", buffer.data(), size, settings.c_str());
+    return buffer.data();
+}
+
+// Every file autorun.ini names that the launcher opens from the disc, read
+// as the launcher reads them (its buffer sizes, the disc's code page) from
+// the settings beside it on the mapped drive E:.
+std::vector<NamedPath> SettingsPaths(const std::string &settings) {
+    std::vector<NamedPath> paths;
+    auto add = [&](const std::string &what, const std::string &ansi, bool folder, bool optional) {
+        std::string path = ToDiscPath(ansi);
+        if (!path.empty() && path.find(':') == std::string::npos) {
+            paths.push_back({what, standin::AnsiToUtf8(path), folder, optional});
+        }
+    };
+    add("the setup program ([" SECTION_INSTALLER_ITEMS "] \"" KEY_SETUP_PATH "\")",
+        ReadSetting(settings, SECTION_INSTALLER_ITEMS, KEY_SETUP_PATH, ReadSizeSetupPath), false,
+        false);
+    add("the program passed to setup ([" SECTION_INSTALLER_ITEMS "] \"" KEY_EXECUTABLE_TO_PASS
+        "\")",
+        ReadSetting(settings, SECTION_INSTALLER_ITEMS, KEY_EXECUTABLE_TO_PASS,
+                    ReadSizeExecutableToPass),
+        false, true);
+    add("the splash picture ([" SECTION_DIALOG_ITEMS "] \"" KEY_BITMAP "\")",
+        ReadSetting(settings, SECTION_DIALOG_ITEMS, KEY_BITMAP, ReadSizeBitmap), false, false);
+    // A product that runs from the disc: $Install_FromDrive$ is the drive's root.
+    std::string program =
+        ReadSetting(settings, SECTION_GENERAL_INFO, KEY_EXECUTABLE_FILE, ReadSizeExecutableFile);
+    std::size_t macro = program.find(MACRO_INSTALL_FROM_DRIVE);
+    if (macro != std::string::npos) {
+        add("the product's program ([" SECTION_GENERAL_INFO "] \"" KEY_EXECUTABLE_FILE "\")",
+            program.substr(macro + std::strlen(MACRO_INSTALL_FROM_DRIVE)), false, false);
+    }
+    // The working folder: the macro stands for everything before the first
+    // backslash, as the launcher replaces it.
+    std::string folder =
+        ReadSetting(settings, SECTION_GENERAL_INFO, KEY_EXECUTABLE_WORKING_DIR, ReadSizeWorkingDir);
+    std::size_t backslash = folder.find('\\');
+    if (folder.substr(0, backslash).find(MACRO_INSTALL_FROM_DRIVE) != std::string::npos &&
+        backslash != std::string::npos) {
+        add("the product's working folder ([" SECTION_GENERAL_INFO "] \"" KEY_EXECUTABLE_WORKING_DIR
+            "\")",
+            folder.substr(backslash + 1), true, false);
+    }
+    return paths;
+}
+
+// Every file AUTORUN.INF opens or shows, for each kind of Windows.
+std::vector<NamedPath> AutorunPaths(const AutorunInf &inf) {
+    std::vector<NamedPath> paths;
+    if (!inf.present) {
+        return paths;
+    }
+    paths.push_back({"AUTORUN.INF", "AUTORUN.INF"});
+    bool same = inf.views[0].section == inf.views[1].section;
+    for (const AutorunView &view : inf.views) {
+        if (same && view.windows == AutorunWindows::Bits32) {
+            break; // one section, read alike by both
+        }
+        std::string where = " ([" + (view.section.empty() ? std::string("AutoRun") : view.section) +
+                            "], as " + (same ? "Windows" : AutorunWindowsName(view.windows)) +
+                            " reads it)";
+        auto add = [&](const std::string &what, const std::string &ansi) {
+            std::string path = AutorunDiscPath(ansi);
+            if (!path.empty()) {
+                paths.push_back({what + where, standin::AnsiToUtf8(path)});
+            }
+        };
+        add("the program open= starts", view.openCommand.program);
+        add("the file shellexecute= opens", view.shellExecuteCommand.program);
+        add("the drive's icon=", view.iconFile);
+    }
+    return paths;
+}
+
+std::string Parent(const std::string &discPath) {
+    std::size_t slash = discPath.find_last_of('\\');
+    return slash == std::string::npos ? "" : discPath.substr(0, slash + 1);
+}
+
+// The image's own tree, as Windows reads it: the Joliet names, without Rock
+// Ridge, in UTF-8 whatever the machine's locale.
+bool ReadImageBack(const std::string &image, const std::string &log, ImageTree *tree) {
+    std::vector<std::string> command = {"xorriso",
+                                        "-no_rc",
+                                        "-report_about",
+                                        "WARNING",
+                                        "-local_charset",
+                                        "UTF-8",
+                                        "-indev",
+                                        "stdio:" + image,
+                                        "-read_fs",
+                                        "norock",
+                                        "-pkt_output",
+                                        "on",
+                                        "-find",
+                                        "/",
+                                        "-exec",
+                                        "lsdl",
+                                        "--",
+                                        "-end"};
+    if (RunProgram(command, log) != 0) {
+        return false;
+    }
+    std::ifstream in(log, std::ios::binary);
+    std::string listing((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    *tree = ParseImageListing(listing);
+    return tree->entries.count("") == 1;
+}
+
+// Every warning the image writer gave: each is a name cut, changed or left
+// out, so a file Windows would not find.
+std::vector<ImageFinding> WriterWarnings(const std::string &log) {
+    std::vector<ImageFinding> findings;
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        for (const char *level : {"WARNING : ", "SORRY : ", "FAILURE : ", "FATAL : "}) {
+            if (line.find(level) != std::string::npos) {
+                findings.push_back({"image-writer-warning",
+                                    "the image would not hold the disc as it is: " + line});
+                break;
+            }
+        }
+    }
+    return findings;
+}
+
 int MakeImage(const Options &options) {
     std::string error;
     struct stat info;
@@ -464,10 +639,11 @@ int MakeImage(const Options &options) {
         Fail("'" + options.output + "' is a folder; give the image's file name");
         return 2;
     }
+    const Media *media = FindMedia(options.media);
 
     std::string label = options.label.empty() ? LabelFromFolder(folder) : options.label;
     std::string launcher;
-    if (!FindLauncher(options.launcher, &launcher, &error)) {
+    if (!FindLauncher(options.launcherExe, &launcher, &error)) {
         Fail(error);
         return 2;
     }
@@ -491,28 +667,88 @@ int MakeImage(const Options &options) {
         return 2;
     }
 
-    // What the disc already says: its AUTORUN.INF and the dialog's caption.
+    // What the disc already says, read as the disc's machines read it: its
+    // AUTORUN.INF, the dialog's caption, the files autorun.ini names.
     standin::Reset();
+    standin::SetAnsiCodePage(options.codePage);
+    standin::SetUtf8HostNames(true);
     if (!MountDiscFolder(folder, 'E', &error)) {
         Fail(error);
         return 2;
     }
-    std::string authorInf = FindEntry(folder, "AUTORUN.INF");
-    std::string launcherOnDisc = DefaultLauncherName;
-    if (!authorInf.empty() && IsRegularFile(folder + "/" + authorInf)) {
-        std::string opened = ReadOpenProgram("E:\\AUTORUN.INF");
-        if (!opened.empty()) {
-            launcherOnDisc = opened;
+    std::vector<ImageFinding> errors;
+    AutorunInf inf = ReadAutorunInf('E');
+    std::string launcherAnsi = DefaultLauncherName;   // as Windows names it
+    std::string launcherOnDisc = DefaultLauncherName; // UTF-8, as the image names it
+    if (!options.launcherName.empty()) {
+        bool exact = true;
+        launcherOnDisc = options.launcherName;
+        launcherAnsi = standin::Utf8ToAnsi(launcherOnDisc, &exact);
+        if (!exact) {
+            Fail("--launcher '" + launcherOnDisc + "' cannot be written in code page " +
+                 std::to_string(options.codePage));
+            return 2;
+        }
+    } else if (inf.present && !inf.For(AutorunWindows::Bits64).open.empty()) {
+        const AutorunView &view = inf.For(AutorunWindows::Bits64);
+        const AutorunCommand &command = view.openCommand;
+        std::string path = AutorunDiscPath(command.program);
+        std::string shown = Printable(standin::AnsiToUtf8(view.open));
+        std::string program = Printable(standin::AnsiToUtf8(command.program));
+        std::string last = path.substr(path.find_last_of('\\') + 1);
+        bool onDisc = !path.empty() && !FindDiscFile("E:\\" + path).empty();
+        if (!command.quoted && !command.arguments.empty() && !onDisc &&
+            last.find('.') == std::string::npos) {
+            errors.push_back(
+                {"inf-open-blank",
+                 "AUTORUN.INF [" + view.section + "] open=" + shown + " starts \"" + program +
+                     "\": Windows takes the program up to the first blank (quotes around the "
+                     "whole value are dropped when it is read); use a path with no blanks, or "
+                     "quote it and put an argument after the closing quote"});
+        } else if (path.empty()) {
+            errors.push_back({"inf-open-not-stageable",
+                              "AUTORUN.INF [" + view.section + "] open=" + shown +
+                                  " names no file of the disc (a drive letter or a folder above "
+                                  "its root), so the launcher cannot go there; name it relative "
+                                  "to the disc's root"});
+        } else {
+            launcherAnsi = path;
+            launcherOnDisc = standin::AnsiToUtf8(path);
         }
     }
-    std::vector<std::string> launcherPath = SplitWindowsPath(launcherOnDisc);
-    std::string settings = "E:\\";
-    for (std::size_t i = 0; i + 1 < launcherPath.size(); ++i) {
-        settings += launcherPath[i] + "\\";
+    if (!inf.present && launcherOnDisc.find(' ') != std::string::npos) {
+        errors.push_back({"launcher-name-blank",
+                          "the launcher's place '" + Printable(launcherOnDisc) +
+                              "' has a blank, and the AUTORUN.INF written for it could not "
+                              "start it (Windows takes the program up to the first blank): "
+                              "choose a path with no blanks"});
     }
-    char caption[256];
-    GetPrivateProfileStringA("Dialog Items", "caption", "", caption, sizeof caption,
-                             (settings + "autorun.ini").c_str());
+    std::vector<std::string> launcherPath = SplitWindowsPath(launcherOnDisc);
+    std::string settings = "E:\\" + Parent(launcherAnsi) + SETTINGS_FILE_NAME;
+    std::string caption = ReadSetting(settings, SECTION_DIALOG_ITEMS, KEY_CAPTION, ReadSizeCaption);
+    // The launcher never takes the place of a file the launcher itself opens.
+    for (const NamedPath &named : SettingsPaths(settings)) {
+        if (ImageKey(named.path) == ImageKey(launcherOnDisc)) {
+            errors.push_back({"launcher-replaces-named-file",
+                              "the launcher would go to '" + Printable(launcherOnDisc) +
+                                  "', which autorun.ini names as " + named.what +
+                                  ": the disc would start the launcher there instead; put the "
+                                  "launcher elsewhere (AUTORUN.INF open= or --launcher)"});
+        }
+    }
+    if (SameNameIgnoringCase(launcherPath.back(), SETTINGS_FILE_NAME) ||
+        (launcherPath.size() == 1 && SameNameIgnoringCase(launcherPath[0], "AUTORUN.INF"))) {
+        errors.push_back({"launcher-replaces-named-file",
+                          "the launcher cannot be '" + Printable(launcherOnDisc) +
+                              "': Windows and the launcher read that file"});
+    }
+    if (!errors.empty()) {
+        for (const ImageFinding &finding : errors) {
+            Report("error", finding);
+        }
+        Fail("no image written");
+        return 1;
+    }
 
     TemporaryFolder temporary;
     if (!temporary.Make(&error)) {
@@ -532,39 +768,92 @@ int MakeImage(const Options &options) {
             "autorun-tool disc: note: the image carries %s as %s, not the %s in the folder\n",
             launcher.c_str(), launcherOnDisc.c_str(), launcherOnDisc.c_str());
     }
-    if (authorInf.empty()) {
+    if (!inf.present) {
         // The launcher's first icon is the disc's icon in Explorer.
-        std::string inf = "[autorun]\r\nopen=" + launcherOnDisc + "\r\nicon=" + launcherOnDisc +
-                          ",0\r\nlabel=" + (caption[0] != '\0' ? std::string(caption) : label) +
-                          "\r\n";
+        std::string text = "[autorun]\r\nopen=" + launcherAnsi + "\r\nicon=" + launcherAnsi +
+                           ",0\r\nlabel=" + (caption.empty() ? label : caption) + "\r\n";
         std::ofstream out(stage + "/AUTORUN.INF", std::ios::binary);
-        out << inf;
+        out << text;
         if (!out.flush()) {
             Fail("cannot write AUTORUN.INF in the staging folder");
             return 2;
         }
     }
 
-    int checked = CheckStaged(stage, launcherOnDisc);
-    if (checked != 0) {
-        if (checked == 1) {
-            Fail("the check found errors in the disc; no image written");
+    int checked = CheckStaged(stage, launcherAnsi, options);
+    if (checked != 0 && checked != 1) {
+        return 2;
+    }
+    // What the image would hold: names Joliet and Windows can read, links
+    // that stay on the disc, files ISO 9660 can hold, a size the media takes.
+    unsigned long long bytes = 0;
+    CheckLinks(folder, &errors);
+    CheckStagedTree(stage, &errors, &bytes);
+    if (media != nullptr && media->capacity != 0 && bytes > media->capacity) {
+        errors.push_back({"image-too-large",
+                          "the disc's files are " + std::to_string(bytes) + " bytes; " +
+                              media->shown + " holds " + std::to_string(media->capacity) +
+                              ": choose larger media with --media, or make the disc smaller"});
+    }
+
+    // The files the launcher and Windows will open, read from the staged
+    // disc as it is burned.
+    standin::Reset();
+    standin::SetAnsiCodePage(options.codePage);
+    standin::SetUtf8HostNames(true);
+    MountDiscFolder(stage, 'E', &error);
+    AutorunInf burned = ReadAutorunInf('E');
+    std::vector<NamedPath> opened = {
+        {"the launcher", launcherOnDisc},
+        {"the launcher's settings", Parent(launcherOnDisc) + SETTINGS_FILE_NAME}};
+    for (const NamedPath &named : AutorunPaths(burned)) {
+        opened.push_back(named);
+    }
+    for (const NamedPath &named : SettingsPaths(settings)) {
+        std::string windowsPath = "E:\\" + standin::Utf8ToAnsi(named.path);
+        if (!named.onlyWhenPresent || !FindDiscFile(windowsPath).empty()) {
+            opened.push_back(named);
         }
-        return checked == 1 ? 1 : 2;
+    }
+    if (media != nullptr && std::string(media->name) == "usb") {
+        for (const AutorunView &view : burned.views) {
+            if (!view.open.empty() || !view.shellExecute.empty()) {
+                Report("warning",
+                       {"usb-open-ignored",
+                        "AUTORUN.INF [" + view.section + "] relies on " +
+                            (view.open.empty() ? "shellexecute=" : "open=") +
+                            ": since Windows 7, Windows does not start a program from a USB "
+                            "stick's AUTORUN.INF (it honours only icon= and label=); the user "
+                            "starts the launcher by hand"});
+                break;
+            }
+        }
+    }
+    if (checked == 1 || !errors.empty()) {
+        for (const ImageFinding &finding : errors) {
+            Report("error", finding);
+        }
+        Fail(checked == 1 ? "the check found errors in the disc; no image written"
+                          : "no image written");
+        return 1;
     }
 
     // xorriso writes to a new file beside the image, renamed into place only
-    // when it is whole: a failed run leaves no half image behind.
+    // when it is whole and read back: a failed run leaves no image behind.
     std::string partial = output.string() + ".partial";
     std::string log = temporary.path() + "/xorriso.log";
     std::string at = "=" + std::to_string(epoch);
     std::string ecma = EpochText(epoch, false);
     std::remove(partial.c_str());
     setenv("SOURCE_DATE_EPOCH", std::to_string(epoch).c_str(), 1);
+    // Names are UTF-8 whatever the locale, so a C locale does not make them
+    // '_'; warnings reach the log, where every one is an error.
     std::vector<std::string> command = {"xorriso",
                                         "-no_rc",
+                                        "-local_charset",
+                                        "UTF-8",
                                         "-report_about",
-                                        "SORRY",
+                                        "WARNING",
                                         "-abort_on",
                                         "FAILURE",
                                         "-outdev",
@@ -628,14 +917,50 @@ int MakeImage(const Options &options) {
         }
         return 2;
     }
+    errors = WriterWarnings(log);
+
+    // The image read back: every path opened resolves, name by name without
+    // regard to case, to a file (or folder) of the image's Joliet tree.
+    ImageTree tree;
+    std::string readLog = temporary.path() + "/read-back.log";
+    if (!ReadImageBack(partial, readLog, &tree)) {
+        std::remove(partial.c_str());
+        Fail("xorriso cannot read back the image it wrote");
+        return 2;
+    }
+    for (const NamedPath &named : opened) {
+        auto found = tree.entries.find(ImageKey(named.path));
+        if (found == tree.entries.end() || found->second != named.folder) {
+            errors.push_back({"image-path-missing", "'" + Printable(named.path) + "', " +
+                                                        named.what + ", is not " +
+                                                        (named.folder ? "a folder" : "a file") +
+                                                        " on the image as Windows reads it"});
+        }
+    }
+    stat(partial.c_str(), &info);
+    unsigned long long size = static_cast<unsigned long long>(info.st_size);
+    if (media != nullptr && media->capacity != 0 && size > media->capacity) {
+        errors.push_back({"image-too-large", "the image is " + std::to_string(size) + " bytes; " +
+                                                 media->shown + " holds " +
+                                                 std::to_string(media->capacity) +
+                                                 ": choose larger media with --media, or make "
+                                                 "the disc smaller"});
+    }
+    if (!errors.empty()) {
+        std::remove(partial.c_str());
+        for (const ImageFinding &finding : errors) {
+            Report("error", finding);
+        }
+        Fail("no image written");
+        return 1;
+    }
     if (std::rename(partial.c_str(), output.c_str()) != 0) {
         std::remove(partial.c_str());
         Fail("cannot write the image '" + options.output + "': " + std::strerror(errno));
         return 2;
     }
-    stat(output.c_str(), &info);
     std::printf("%s: volume %s, %lld bytes, dated %s UTC, launcher %s from %s\n",
-                options.output.c_str(), label.c_str(), static_cast<long long>(info.st_size),
+                options.output.c_str(), label.c_str(), static_cast<long long>(size),
                 EpochText(epoch, true).c_str(), launcherOnDisc.c_str(), launcher.c_str());
     return 0;
 }
@@ -651,13 +976,15 @@ int DiscCommand(int argc, char **argv) {
             return 0;
         }
         bool takesValue = argument == "-o" || argument == "--output" || argument == "--label" ||
-                          argument == "--launcher";
+                          argument == "--launcher" || argument == "--launcher-exe" ||
+                          argument == "--codepage" || argument == "--media";
         if (takesValue) {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') {
                 Fail(argument + " needs a value");
                 return 2;
             }
             std::string value = argv[++i];
+            std::string error;
             if (argument == "--label") {
                 if (!ValidLabel(value)) {
                     Fail("the label '" + value +
@@ -667,7 +994,39 @@ int DiscCommand(int argc, char **argv) {
                 }
                 options.label = value;
             } else if (argument == "--launcher") {
-                options.launcher = value;
+                // The launcher program on this machine was once given here.
+                struct stat host;
+                if (value[0] == '/' || value.rfind("./", 0) == 0 ||
+                    (value.find('/') != std::string::npos && stat(value.c_str(), &host) == 0)) {
+                    Fail("--launcher names the launcher's file on the disc (LAUNCH.EXE, "
+                         "SUB\\LAUNCH.EXE); '" +
+                         value + "' is a file on this machine: give it with --launcher-exe");
+                    return 2;
+                }
+                std::string name = ToDiscPath(value);
+                std::string inside = "\\" + name + "\\";
+                if (name.empty() || name.find(':') != std::string::npos ||
+                    inside.find("\\..\\") != std::string::npos || name.back() == '\\') {
+                    Fail("--launcher names the launcher's file on the disc, relative to its root "
+                         "(for example LAUNCH.EXE or SUB\\LAUNCH.EXE; '" +
+                         value + "' is not); the program to put there is --launcher-exe PATH");
+                    return 2;
+                }
+                options.launcherName = AutorunDiscPath(name);
+            } else if (argument == "--launcher-exe") {
+                options.launcherExe = value;
+            } else if (argument == "--codepage") {
+                if (!ParseCodePage(value, &options.codePage, &error)) {
+                    Fail(error);
+                    return 2;
+                }
+                options.codePageGiven = true;
+            } else if (argument == "--media") {
+                if (FindMedia(value) == nullptr) {
+                    Fail("--media: '" + value + "' is none of cd, dvd, dvd-dl, usb, none");
+                    return 2;
+                }
+                options.media = value;
             } else {
                 options.output = value;
             }
