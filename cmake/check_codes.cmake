@@ -87,9 +87,9 @@ set(cases
     "disable a misspelt code|2|did you mean 'splash-too-large'|check,${DISCS}/other,--disable,splash-too-larg"
     "disable nothing|2|--disable needs a code|check,${DISCS}/other,--disable"
     "list codes and a disc|2|--list-codes checks no disc|check,--list-codes,${DISCS}/other"
-    "the only error disabled|0|0 errors, 5 warnings, 1 note\n$|check,${DISCS}/other,--disable,program-not-found"
+    "the only error disabled|0|\n0 errors, 5 warnings, 1 note\n|check,${DISCS}/other,--disable,program-not-found"
     "warnings fail|1|--werror: the warnings fail the check|check,${DISCS}/other,--disable,program-not-found,--werror"
-    "no warnings to fail|0|\n0 errors, 0 warnings, 1 note\n$|check,${DISCS}/clean,--werror")
+    "no warnings to fail|0|\n0 errors, 0 warnings, 1 note\n|check,${DISCS}/clean,--werror")
 foreach(case IN LISTS cases)
     string(REPLACE "|" ";" fields "${case}")
     list(GET fields 0 label)

@@ -1273,7 +1273,7 @@ void Checker::Print() const {
 
 // clang-format off
 const char Usage[] =
-    "usage: autorun-tool check DISC_FOLDER [--launcher NAME] [--json] [--werror]\n"
+    "usage: autorun-tool check DISC_FOLDER [--launcher NAME] [--codepage N] [--json] [--werror]\n"
     "                          [--disable CODE[,CODE...]]...\n"
     "       autorun-tool check --list-codes [--json]\n"
     "\n"
@@ -1285,6 +1285,9 @@ const char Usage[] =
     "  --launcher NAME  the launcher's file on the disc (default: the program that\n"
     "                   AUTORUN.INF opens; else the disc's root), e.g. LAUNCH.EXE or\n"
     "                   SUB\\LAUNCH.EXE; autorun.ini is read beside it\n"
+    "  --codepage N     the ANSI code page of the machines the disc is for (default\n"
+    "                   1252; 874, 932, 936, 949, 950, 1250 to 1258): autorun.ini is\n"
+    "                   read in it and its paths looked up through it\n"
     "  --json           one JSON list of {file, line, severity, code, message}\n"
     "  --werror         warnings make the exit status 1 too\n"
     "  --disable CODES  leave out the diagnostics of these codes (comma-separated;\n"

@@ -87,7 +87,6 @@ struct Options {
     std::string launcherName; // on the disc, "\" between its parts; "" for the default
     std::string launcherExe;
     unsigned codePage = DefaultDiscCodePage;
-    bool codePageGiven = false;
     std::string media = "cd";
 };
 
@@ -360,17 +359,11 @@ int RunProgram(const std::vector<std::string> &arguments, const std::string &err
 }
 
 // The check of the staged disc, its report sent to standard error: the
-// image's standard output says only what was written. The code page is
-// handed on only when the author gave one: the check's own default is the
-// same 1252, and a check that does not know the option yet still checks
-// every disc made for 1252 machines.
+// image's standard output says only what was written.
 int CheckStaged(const std::string &stage, const std::string &launcherOnDisc,
                 const Options &options) {
-    std::vector<std::string> arguments = {stage, "--launcher", launcherOnDisc};
-    if (options.codePageGiven) {
-        arguments.push_back("--codepage");
-        arguments.push_back(std::to_string(options.codePage));
-    }
+    std::vector<std::string> arguments = {stage, "--launcher", launcherOnDisc, "--codepage",
+                                          std::to_string(options.codePage)};
     std::vector<char *> argv;
     for (std::string &argument : arguments) {
         argv.push_back(argument.data());
@@ -1020,7 +1013,6 @@ int DiscCommand(int argc, char **argv) {
                     Fail(error);
                     return 2;
                 }
-                options.codePageGiven = true;
             } else if (argument == "--media") {
                 if (FindMedia(value) == nullptr) {
                     Fail("--media: '" + value + "' is none of cd, dvd, dvd-dl, usb, none");

@@ -20,5 +20,5 @@ fi
 mkdir -p "$work"
 "$root/tools/cd-drive.sh" --eject "$work"
 "$root/tools/example-disc.sh" "$work/disc" "$launcher" "$probe"
-"$tool" disc "$work/disc" -o "$work/example.iso" --label "$label" --launcher "$launcher"
+"$tool" disc "$work/disc" -o "$work/example.iso" --label "$label" --launcher-exe "$launcher"
 "$root/tools/cd-drive.sh" "$prefix" "$work/example.iso" "$work" F
