@@ -4,7 +4,8 @@
 # image's, read-only.
 #
 #   tools/cd-drive.sh PREFIX IMAGE.iso FOLDER LETTER    insert
-#   tools/cd-drive.sh --eject FOLDER                    undo the read-only mount
+#   tools/cd-drive.sh --eject FOLDER [PREFIX LETTER]    undo the read-only mount
+#                                                       (and remove the drive)
 #
 # A read-only loop mount of the image would be the closest to a real drive,
 # but it needs the kernel's iso9660 file system, and Wine takes the label of a
@@ -13,11 +14,21 @@
 # xorriso into FOLDER/files, the label read from the image is written beside
 # them, and FOLDER/files is seen through a read-only bind mount FOLDER/cd
 # (falling back to write-protected files where bind mounts are not allowed).
+# The files are taken from the Joliet tree, the one Windows reads (not Rock
+# Ridge, which Windows ignores, nor the 8.3 ISO 9660 names), and named in
+# UTF-8 whatever this machine's locale: under LC_ALL=C xorriso would turn
+# every non-ASCII name into `_` and a hash, and the drive would not hold the
+# names Windows shows. Wine maps UTF-8 host names to Unicode in a UTF-8
+# locale, so the drive is meant for prefixes run in one (or in C, for ASCII
+# names).
 # The prefix's wineserver is ended, so that Wine reads the drives again.
 set -euo pipefail
 if [ "${1:-}" = "--eject" ]; then
     cd_view=$2/cd
     mountpoint -q "$cd_view" 2>/dev/null && umount "$cd_view" 2>/dev/null || true
+    if [ $# -ge 4 ]; then
+        rm -f "$3/dosdevices/$(printf '%s' "$4" | tr 'A-Z' 'a-z'):"
+    fi
     exit 0
 fi
 [ $# -eq 4 ] || { echo "usage: tools/cd-drive.sh PREFIX IMAGE.iso FOLDER LETTER" >&2; exit 2; }
@@ -38,7 +49,8 @@ mountpoint -q "$cd_view" 2>/dev/null && umount "$cd_view"
 [ -d "$files" ] && chmod -R u+w "$files"
 rm -rf "$files"
 mkdir -p "$files" "$cd_view"
-xorriso -no_rc -report_about SORRY -osirrox on -indev "$image" -extract / "$files" >/dev/null 2>&1 ||
+xorriso -no_rc -report_about SORRY -osirrox on -read_fs norock -local_charset UTF-8 \
+    -indev "$image" -extract / "$files" >/dev/null 2>&1 ||
     { echo "cd-drive: xorriso could not extract $image" >&2; exit 1; }
 printf '%s\n' "$label" >"$files/.windows-label"
 chmod -R a-w "$files"

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "authoring/autorun_inf.h"
 #include "authoring/check/check_text.h"
 #include "authoring/check/codes.h"
 #include "authoring/check/diagnostics.h"
@@ -1063,6 +1064,9 @@ void Checker::CheckConditions(const char *section, bool enabling) {
     }
 }
 
+// AUTORUN.INF as each kind of Windows reads it: 64-bit Windows its
+// [AutoRun.Amd64] section, 32-bit Windows [AutoRun.x86], each [AutoRun]
+// only when its own section is missing. What both read alike is said once.
 void Checker::CheckAutorunInf() {
     std::string host = FindOnDisc("AUTORUN.INF");
     if (host.empty()) {
@@ -1077,50 +1081,96 @@ void Checker::CheckAutorunInf() {
         Report(name, 0, Severity::Error, "inf-unreadable", "Windows cannot use it: " + why);
         return;
     }
-    int openLine = 0;
-    int sectionLine = 0;
-    bool inAutorun = false;
-    for (const TextLine &line : inf.lines) {
-        if (line.kind == TextLine::Section) {
-            inAutorun = SameName(line.name, "autorun") && sectionLine == 0;
-            if (inAutorun) {
-                sectionLine = line.number;
+    // The line of a section's header, or of a key in it; 0 when not found.
+    auto lineOf = [&inf](const std::string &section, const char *key) {
+        bool inSection = false;
+        int header = 0;
+        for (const TextLine &line : inf.lines) {
+            if (line.kind == TextLine::Section) {
+                if (inSection) {
+                    break; // only the first section of a name is read
+                }
+                inSection = SameName(line.name, section);
+                header = inSection ? line.number : header;
+            } else if (inSection && key != nullptr && line.kind == TextLine::Key &&
+                       SameName(line.name, key)) {
+                return line.number;
             }
-        } else if (inAutorun && line.kind == TextLine::Key && SameName(line.name, "open") &&
-                   openLine == 0) {
-            openLine = line.number;
+        }
+        return header;
+    };
+    AutorunInf read = ReadAutorunInf(DiscDrive);
+    std::vector<std::string> said; // "code|section|text": each finding once
+    auto once = [&said](const std::string &key) {
+        if (std::find(said.begin(), said.end(), key) != said.end()) {
+            return false;
+        }
+        said.push_back(key);
+        return true;
+    };
+    std::string launcherOpened;
+    for (const AutorunView &view : read.views) {
+        std::string who = std::string(AutorunWindowsName(view.windows));
+        std::string where = view.section.empty() ? "[autorun]" : "[" + view.section + "]";
+        if (view.open.empty() && view.shellExecute.empty()) {
+            if (once("inf-no-open|" + view.section)) {
+                Report(name, lineOf(view.section.empty() ? "autorun" : view.section, nullptr),
+                       Severity::Warning, "inf-no-open",
+                       "no \"open=\" or \"shellexecute=\" in " + where + ", which " + who +
+                           " reads: it does not start the launcher from this disc");
+            }
+            continue;
+        }
+        const bool isOpen = !view.open.empty();
+        const char *key = isOpen ? "open" : "shellexecute";
+        const AutorunCommand &command = isOpen ? view.openCommand : view.shellExecuteCommand;
+        std::string value = isOpen ? view.open : view.shellExecute;
+        int line = lineOf(view.section, key);
+        std::string program = AutorunDiscPath(command.program);
+        bool onDisc = !program.empty() && !FindOnDisc(program).empty();
+        std::string last = program.substr(program.find_last_of('\\') + 1);
+        if (!command.quoted && !command.arguments.empty() && !onDisc &&
+            last.find('.') == std::string::npos) {
+            if (once(std::string("inf-open-blank|") + key + value)) {
+                Report(name, line, Severity::Error, "inf-open-blank",
+                       "\"" + std::string(key) + "=" + AnsiToUtf8(value) + "\" starts " +
+                           Quoted(command.program) +
+                           ": Windows takes the program up to the first blank (quotes around "
+                           "the whole value are dropped when it is read); use a path with no "
+                           "blanks, or quote the program and put an argument after the quote");
+            }
+            continue;
+        }
+        bool isGivenLauncher = !options_.launcher.empty() && SameName(program, options_.launcher);
+        if (!onDisc && !isGivenLauncher && once("inf-open-not-found|" + program)) {
+            Report(name, line, Severity::Error, "inf-open-not-found",
+                   "\"" + std::string(key) + "=\" in " + where + " names " +
+                       Quoted(command.program) + ", which is not on the disc");
+        }
+        if (isOpen && launcherOpened.empty() && !program.empty()) {
+            launcherOpened = program;
+        }
+        if (isOpen && !options_.launcher.empty() && !program.empty() &&
+            !SameName(program, options_.launcher) && once("inf-open-other-program|" + program)) {
+            Report(name, line, Severity::Warning, "inf-open-other-program",
+                   "\"open=\" starts " + Quoted(program) + ", not the launcher " +
+                       Quoted(options_.launcher));
+        }
+        std::string icon = AutorunDiscPath(view.iconFile);
+        if (!view.icon.empty() && (icon.empty() || FindOnDisc(icon).empty()) &&
+            once("inf-icon-not-found|" + view.iconFile)) {
+            Report(name, lineOf(view.section, "icon"), Severity::Warning, "inf-icon-not-found",
+                   "\"icon=\" names " + Quoted(view.iconFile) +
+                       ", which is not on the disc: Explorer shows the drive's own icon");
+        }
+        if (!view.action.empty() && once("inf-action-ignored|")) {
+            Report(name, lineOf(view.section, "action"), Severity::Note, "inf-action-ignored",
+                   "\"action=\" is shown only for removable and fixed drives; from a CD or DVD "
+                   "Windows ignores it");
         }
     }
-    char open[256];
-    GetPrivateProfileStringA("autorun", "open", "", open, sizeof open,
-                             DiscPath("AUTORUN.INF").c_str());
-    if (open[0] == '\0') {
-        Report(name, sectionLine, Severity::Warning, "inf-no-open",
-               "no \"open=\" in [autorun]: Windows does not start the launcher from this disc");
-        return;
-    }
-    // The program is the first word, or the quoted text.
-    std::string command = open;
-    std::string program;
-    if (command[0] == '"') {
-        std::size_t close = command.find('"', 1);
-        program = command.substr(1, close == std::string::npos ? std::string::npos : close - 1);
-    } else {
-        program = command.substr(0, command.find(' '));
-    }
-    program = ToWindowsPath(program);
-    bool isGivenLauncher = !options_.launcher.empty() && SameName(program, options_.launcher);
-    if (FindOnDisc(program).empty() && !isGivenLauncher) {
-        Report(name, openLine, Severity::Error, "inf-open-not-found",
-               "\"open=\" names " + Quoted(program) + ", which is not on the disc");
-    }
-    if (!options_.launcher.empty() && !SameName(program, options_.launcher)) {
-        Report(name, openLine, Severity::Warning, "inf-open-other-program",
-               "\"open=\" starts " + Quoted(program) + ", not the launcher " +
-                   Quoted(options_.launcher));
-    }
     if (options_.launcher.empty()) {
-        options_.launcher = program;
+        options_.launcher = launcherOpened;
     }
 }
 

@@ -278,6 +278,21 @@ const CodeEntry Codes[] = {
      "open=AUTORUN.EXE when the disc has no such file: Windows starts nothing when the disc is "
      "inserted.\n"
      "Fix: name the launcher's file, relative to the disc's root."},
+    {"inf-open-blank", CodeError, "open= with a blank that splits the program's path",
+     "Windows takes the program of open= up to its first blank, unless the program is quoted; "
+     "and the profile reader drops quotes that surround the whole value. So\n"
+     "    open=My Launcher\\launch.exe\n"
+     "starts a program named \"My\", and so does open=\"My Launcher\\launch.exe\".\n"
+     "Fix: use a path without blanks, or quote the program and put an argument after the "
+     "closing quote."},
+    {"inf-icon-not-found", CodeWarning, "icon= names a file that is not on the disc",
+     "Explorer takes the drive's icon from the file icon= names (FILE or FILE,INDEX). A file "
+     "that is not on the disc leaves the drive with its ordinary icon.\n"
+     "Fix: name the file as it is on the disc, for example icon=LAUNCH.EXE,0."},
+    {"inf-action-ignored", CodeNote, "action= on a disc that is a CD or DVD",
+     "action= gives the text of the AutoPlay entry for removable and fixed drives only; from a "
+     "CD or DVD Windows ignores it.\n"
+     "Fix: nothing, if the same disc also goes onto USB sticks; otherwise remove it."},
     {"inf-open-other-program", CodeWarning, "open= starts another program than the launcher",
      "AUTORUN.INF starts another program than the launcher given with --launcher, so the "
      "launcher checked is not the one Windows starts.\n"

@@ -181,7 +181,7 @@ open-quoted|1|\[inf-open-blank\]||
 open-quoted-argument|0|||my_launcher/LAUNCH.EXE my_launcher/autorun.ini AUTORUN.INF
 open-setup|1|the launcher would go to 'INSTALL.EXE', which autorun.ini names as the setup program.*\[launcher-replaces-named-file\]||
 case-only|0|differs from \"README.TXT\" only in letter case.*\[case-twins\]||LAUNCH.EXE readme.txt
-sections|1|'BIN32.LAUNCH.EXE', the program open= starts \(\[AutoRun.x86\], as 32-bit Windows reads it\), is not a file on the image.*\[image-path-missing\]||
+sections|1|\"open=\" in \[AutoRun.x86\] names \"BIN32.LAUNCH.EXE\", which is not on the disc \[inf-open-not-found\]||
 links|1|'dangling' is a link to nothing.*'outside' is a link to '/etc/hostname', outside the disc folder||
 huge-file|1|'BIG.DAT' is 4294967296 bytes: ISO 9660.*\[image-file-too-large\]||
 too-large-for-cd|1|the disc's files are [0-9]* bytes; a CD holds 736966656.*\[image-too-large\]||
