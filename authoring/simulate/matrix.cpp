@@ -106,14 +106,17 @@ std::string RowLabel(const WindowRows &rows, const GroupRow &row) {
         return "any of the " + std::to_string(group.members.size()) + " windows of " +
                RolesInRow(group.roles);
     }
-    return "windows " + NumberRanges(row.positions) + " of the " +
-           std::to_string(group.members.size()) + " of " + RolesInRow(group.roles);
+    return std::to_string(row.positions.size()) + " of the " +
+           std::to_string(group.members.size()) + " windows of " + RolesInRow(group.roles) +
+           " (numbers " + NumberRanges(row.positions) + ")";
 }
 
 // The windows the launcher looks for on its way to the dialog of an
 // installed product, read from a run's own calls: the foreground-window
-// conditions and the product's window. The search for another launcher's
-// dialog (a window titled as the caption) is no setting of the disc.
+// conditions and the product's window, each search counted by the section
+// the launcher read last. The search for another launcher's dialog (a window
+// titled as the caption, just read from [Dialog Items]) is no setting of the
+// disc.
 std::vector<NamedWindow> WindowsLookedFor(const SimulationResult &run) {
     std::vector<NamedWindow> windows;
     std::string section;
@@ -125,8 +128,12 @@ std::vector<NamedWindow> WindowsLookedFor(const SimulationResult &run) {
         if (call.function != "FindWindowA" || call.arguments.size() < 2) {
             continue;
         }
+        // A condition or the product's window may bear the caption too: only
+        // the search outside those settings is the launcher's own.
+        bool named = section == SECTION_DISABLE_CONDITIONS ||
+                     section == SECTION_ENABLE_CONDITIONS || section == SECTION_GENERAL_INFO;
         WindowSpec window{call.arguments[0].value_or(""), call.arguments[1].value_or("")};
-        if (!call.arguments[0] && window.title == run.caption) {
+        if (!named) {
             continue;
         }
         std::string role = section == SECTION_GENERAL_INFO ? ProductWindowRole : section;
@@ -188,9 +195,8 @@ void PrintText(const MachineDescription &base, const WindowRows &windowRows,
         grouped = grouped || group.members.size() > 1;
     }
     std::printf("# Decision table\n\n");
-    std::printf("The launcher as %s, the disc read-only; every row is one run on a fresh "
-                "machine%s.\n",
-                base.launcherPath.c_str(),
+    std::printf("The launcher as %s, the disc read-only; %s on a fresh machine%s.\n",
+                base.launcherPath.c_str(), grouped ? "every run is made" : "every row is one run",
                 base.registryText.empty() ? "" : " that starts from the registry export given");
     std::printf("\"Installed\" means the keys the product's setup leaves (as `simulate "
                 "--installed`); \"not installed\" means no product key and no App Paths entry, "
@@ -217,9 +223,11 @@ void PrintText(const MachineDescription &base, const WindowRows &windowRows,
                 continue;
             }
             std::printf("- %zu windows (%s), numbered in the order the launcher looks for "
-                        "them%s\n",
+                        "them%s:\n",
                         group.members.size(), roles.c_str(),
-                        group.members.size() > ListedWindows ? "; the first ones:" : ":");
+                        group.members.size() > ListedWindows
+                            ? ("; the first " + std::to_string(ListedWindows)).c_str()
+                            : "");
             for (std::size_t i = 0; i < group.members.size() && i < ListedWindows; ++i) {
                 std::printf("  %zu. %s\n", i + 1,
                             WindowLabel(windowRows.Windows()[group.members[i]].window).c_str());

@@ -115,76 +115,98 @@ WindowRows::WindowRows(const SimulationResult &probe, std::vector<NamedWindow> w
     standin::Reset();
 }
 
-// Whether a run with another window of the same roles in front would get the
-// same answers as this run did. The launcher sees the window in front only
-// through what the desktop answers: whether a search finds a window, and the
-// handle in front, which is the same number on every fresh machine. So:
-//
-// - every search outside the condition lists found nothing in this run and
-//   finds nothing for the other window (a window handed to the launcher
-//   there could be used in ways the record does not show);
-// - every walk through a condition list in this run looked for the list's
-//   pairs in order and either went to the end finding nothing, and the other
-//   window is found by none of the pairs, or stopped at the first pair that
-//   found this window, and some pair of the list finds the other one. That
-//   walk then stops at another pair of the same list; the pairs it reads on
-//   the way come from the disc, which nothing writes, and the walk ends the
-//   same way, with a window found in front.
-//
-// Anything else in the record (a list walked twice, a search not seen in the
-// probe) proves nothing, and the window is run for itself.
-bool WindowRows::SameRunAs(const SimulationResult &run, const Sight &sight) const {
-    std::string section;
-    std::optional<std::size_t> walking; // the list being walked
+// What a run asked the desktop, in the terms SameRunAs compares: how each
+// walk through a condition list ended, and which other searches it made.
+// None when the record does not fit those terms.
+std::optional<WindowRows::RunShape> WindowRows::ShapeOf(const SimulationResult &run) const {
+    RunShape shape;
+    const std::string *section = nullptr;
+    bool walking = false;
     std::size_t position = 0;
-    bool stopped = false;
-    auto walkEnds = [&]() {
-        if (!walking) {
-            return true;
-        }
-        const std::optional<std::size_t> &first = sight.firstFound[*walking];
-        bool same = stopped ? first.has_value()
-                            : position == listQueries_[*walking].size() && !first.has_value();
-        walking.reset();
-        return same;
+    auto walkComplete = [&]() {
+        return !walking || shape.walks.back().stopped ||
+               position == listQueries_[shape.walks.back().list].size();
     };
     for (const standin::CallRecord &call : run.calls) {
-        if (call.function == "GetPrivateProfileStringA" && Argument(call, 0)) {
-            section = *Argument(call, 0);
+        if (call.function == "GetPrivateProfileStringA" && !call.arguments.empty() &&
+            call.arguments[0]) {
+            section = &*call.arguments[0];
         }
         if (call.function != "FindWindowA") {
             continue;
         }
-        Query query{Argument(call, 0), Argument(call, 1)};
-        auto list = std::find(listSections_.begin(), listSections_.end(), section);
+        if (call.arguments.size() != 2) {
+            return std::nullopt;
+        }
+        Query query{call.arguments[0], call.arguments[1]};
+        auto list = section == nullptr
+                        ? listSections_.end()
+                        : std::find(listSections_.begin(), listSections_.end(), *section);
         if (list != listSections_.end()) {
             auto index = static_cast<std::size_t>(list - listSections_.begin());
-            if (walking != index) {
-                if (!walkEnds()) {
-                    return false;
+            if (!walking || shape.walks.back().list != index) {
+                if (!walkComplete()) {
+                    return std::nullopt;
                 }
-                walking = index;
+                shape.walks.push_back(Walk{index, false});
+                walking = true;
                 position = 0;
-                stopped = false;
             }
-            if (stopped || position >= listQueries_[index].size() ||
+            if (shape.walks.back().stopped || position >= listQueries_[index].size() ||
                 listQueries_[index][position] != query) {
-                return false;
+                return std::nullopt;
             }
-            stopped = call.result != 0;
+            shape.walks.back().stopped = call.result != 0;
             ++position;
             continue;
         }
-        if (!walkEnds()) {
-            return false;
+        if (!walkComplete()) {
+            return std::nullopt;
         }
+        walking = false;
         auto other = std::find(otherQueries_.begin(), otherQueries_.end(), query);
-        if (other == otherQueries_.end() || call.result != 0 ||
-            sight.othersFound[static_cast<std::size_t>(other - otherQueries_.begin())]) {
+        if (other == otherQueries_.end() || call.result != 0) {
+            return std::nullopt;
+        }
+        shape.others.push_back(static_cast<std::size_t>(other - otherQueries_.begin()));
+    }
+    if (!walkComplete()) {
+        return std::nullopt;
+    }
+    return shape;
+}
+
+// Whether a run with another window of the same roles in front would get the
+// same answers as the run of this shape did. The launcher sees the window in
+// front only through what the desktop answers: whether a search finds a
+// window, and the handle in front, which is the same number on every fresh
+// machine. So:
+//
+// - every search outside the condition lists found nothing in the run (a
+//   window handed to the launcher there could be used in ways the record
+//   does not show) and finds nothing for the other window;
+// - every walk through a condition list looked for the list's pairs in order
+//   and either went to the end finding nothing, and the other window is found
+//   by none of the pairs, or stopped at the first pair that found the window,
+//   and some pair of the list finds the other one. That walk then stops at
+//   another pair of the same list; the pairs it reads on the way come from
+//   the disc, which nothing writes, and it ends the same way, with a window
+//   found in front.
+//
+// A record that does not fit (a list walked twice, a search the probe did
+// not make) has no shape, and every window is run for itself.
+bool WindowRows::SameRunAs(const RunShape &shape, const Sight &sight) const {
+    for (const Walk &walk : shape.walks) {
+        if (walk.stopped != sight.firstFound[walk.list].has_value()) {
             return false;
         }
     }
-    return walkEnds();
+    for (std::size_t other : shape.others) {
+        if (sight.othersFound[other]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool WindowRows::Rows(const MachineDescription &state, std::vector<GroupRow> *rows,
@@ -208,11 +230,12 @@ bool WindowRows::Rows(const MachineDescription &state, std::vector<GroupRow> *ro
             // The last window is run as a check on the reasoning: when the
             // first run's record says it runs the same and it does not, no
             // window of the group is taken from that record.
-            bool trusted =
-                SameRunAs(first, sights_[members.front()]) &&
-                (!SameRunAs(first, sights_[members.back()]) || outcomes.back() == outcomes.front());
+            std::optional<RunShape> shape = ShapeOf(first);
+            bool trusted = shape && SameRunAs(*shape, sights_[members.front()]) &&
+                           (!SameRunAs(*shape, sights_[members.back()]) ||
+                            outcomes.back() == outcomes.front());
             for (std::size_t i = 1; i + 1 < members.size(); ++i) {
-                if (trusted && SameRunAs(first, sights_[members[i]])) {
+                if (trusted && SameRunAs(*shape, sights_[members[i]])) {
                     outcomes[i] = outcomes.front();
                     ++counts->shown;
                     continue;

@@ -81,7 +81,17 @@ private:
         std::vector<bool> othersFound; // for each query outside the lists
     };
 
-    bool SameRunAs(const SimulationResult &run, const Sight &sight) const;
+    struct Walk {
+        std::size_t list = 0; // index into listSections_
+        bool stopped = false; // a pair found the window in front
+    };
+    struct RunShape {
+        std::vector<Walk> walks;
+        std::vector<std::size_t> others; // searches outside the lists, each finding nothing
+    };
+
+    std::optional<RunShape> ShapeOf(const SimulationResult &run) const;
+    bool SameRunAs(const RunShape &shape, const Sight &sight) const;
 
     std::vector<NamedWindow> windows_;
     std::vector<WindowGroup> groups_;
