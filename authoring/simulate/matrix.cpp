@@ -189,7 +189,8 @@ struct ButtonRow {
 };
 
 void PrintText(const MachineDescription &base, const WindowRows &windowRows,
-               const std::vector<TableRow> &table, const std::vector<ButtonRow> &buttons) {
+               const std::vector<TableRow> &table, const std::vector<ButtonRow> &buttons,
+               const MatrixCounts &counts) {
     bool grouped = false;
     for (const WindowGroup &group : windowRows.Groups()) {
         grouped = grouped || group.members.size() > 1;
@@ -208,7 +209,9 @@ void PrintText(const MachineDescription &base, const WindowRows &windowRows,
                     "them were run; each other one was run as well unless the first one's run "
                     "shows that its own gets the same answers from the desktop (its walk "
                     "through a condition list stops at another pair of the same list, and no "
-                    "other search finds either window).\n\n");
+                    "other search finds either window). The table took %ld runs; %ld rows of "
+                    "a window in a state were shown from another window's run.\n\n",
+                    counts.runs, counts.shown);
     }
     if (windowRows.Windows().empty()) {
         std::printf("The settings name no window to look for.\n\n");
@@ -283,9 +286,11 @@ std::string JsonOutcome(const RowOutcome &outcome) {
 }
 
 void PrintJson(const MachineDescription &base, const WindowRows &windowRows,
-               const std::vector<TableRow> &table, const std::vector<ButtonRow> &buttons) {
+               const std::vector<TableRow> &table, const std::vector<ButtonRow> &buttons,
+               const MatrixCounts &counts) {
     std::printf("{\n  \"launcher\": %s,\n  \"registry_export\": %s,\n",
                 Json(base.launcherPath).c_str(), base.registryText.empty() ? "false" : "true");
+    std::printf("  \"runs\": %ld,\n  \"shown_from_other_runs\": %ld,\n", counts.runs, counts.shown);
     std::printf("  \"window_groups\": [");
     const std::vector<WindowGroup> &groups = windowRows.Groups();
     for (std::size_t g = 0; g < groups.size(); ++g) {
@@ -450,9 +455,9 @@ int MatrixCommand(int argc, char **argv) {
     }
 
     if (options.json) {
-        PrintJson(base, windowRows, table, buttons);
+        PrintJson(base, windowRows, table, buttons, counts);
     } else {
-        PrintText(base, windowRows, table, buttons);
+        PrintText(base, windowRows, table, buttons, counts);
     }
     return 0;
 }
