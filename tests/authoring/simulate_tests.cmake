@@ -43,6 +43,10 @@ add_tool_golden(simulate.help_json simulate-help.json
                 simulate examples/disc --args /? --press esc,closebox,ok --json)
 add_tool_golden(matrix.example matrix-example.md matrix examples/disc)
 add_tool_golden(matrix.tooltest matrix-tooltest.md matrix tests/authoring/tooltest-disc)
+# Windows of one section share a row where their runs come out alike; one
+# titled as the caption, and one an earlier list finds too, get rows of their own.
+add_tool_golden(matrix.many matrix-many.md matrix tests/authoring/matrix-many-disc)
+add_tool_golden(matrix.many_json matrix-many.json matrix tests/authoring/matrix-many-disc --json)
 set(EXPORT_FILE ${AUTHORING_OUT_DIR}/example-install.reg)
 set(EXPORT_GOLDEN ${AUTHORING_TEST_DIR}/simulate-example-install.reg)
 add_tool_golden(simulate.example_install simulate-example-install.txt
