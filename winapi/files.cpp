@@ -255,10 +255,10 @@ std::string HostPath(const char *windowsPath) {
             continue;
         }
         if (component == "..") {
-            if (components.empty()) {
-                return std::string(); // would leave the drive
+            // Windows climbs no higher than the drive's root.
+            if (!components.empty()) {
+                components.pop_back();
             }
-            components.pop_back();
             continue;
         }
         components.push_back(component);

@@ -85,7 +85,7 @@ TEST_P(Backings, PathsResolveWithoutRegardToCase) {
         {"E:\\setup\\New.ini", "/SETUP/New.ini"},
         {"E:\\nodir\\Sub\\x.ini", "/nodir/Sub/x.ini"},
         {"E:\\nodir\\..\\setup\\.\\launch.exe", "/SETUP/LAUNCH.EXE"},
-        {"E:\\SETUP\\..\\..\\x", nullptr},
+        {"E:\\SETUP\\..\\..\\x", "/x"}, // no higher than the root
         {"E:\\README.TXT", "/README.TXT"},
         {"E:\\readme.txt", "/readme.txt"},
         {"E:\\ReadMe.txt", "/README.TXT"}, // first in byte order

@@ -1,4 +1,5 @@
 // Windows paths over host directories, and the file calls the launcher makes.
+#include <shellapi.h>
 #include <standin.h>
 
 #include <gtest/gtest.h>
@@ -56,8 +57,9 @@ TEST_F(Paths, MapWindowsPathsToHostFiles) {
         {"dot components", "E:\\.\\SETUP\\.\\launch.exe", "/SETUP/LAUNCH.EXE"},
         {"dot-dot inside the drive", "E:\\SETUP\\Data\\..\\launch.exe", "/SETUP/LAUNCH.EXE"},
         {"dot-dot back to the root", "E:\\SETUP\\..\\autorun.ini", "/AUTORUN.INI"},
-        {"dot-dot above the root", "E:\\..\\etc\\passwd", nullptr},
-        {"dot-dot above the root later", "E:\\SETUP\\..\\..\\x", nullptr},
+        // Windows climbs no higher than a drive's root: E:\..\x is E:\x.
+        {"dot-dot above the root stays in it", "E:\\..\\etc\\passwd", "/etc/passwd"},
+        {"dot-dot above the root later", "E:\\SETUP\\..\\..\\autorun.ini", "/AUTORUN.INI"},
         {"unmapped drive", "Q:\\SETUP\\LAUNCH.EXE", nullptr},
         {"drive-relative", "E:SETUP\\LAUNCH.EXE", nullptr},
         {"drive letter alone", "E:", nullptr},
@@ -79,6 +81,57 @@ TEST_F(Paths, ExactNamePreferredOverOtherCase) {
     EXPECT_EQ(standin::HostPath("E:\\README.TXT"), root_ + "/README.TXT");
     EXPECT_EQ(standin::HostPath("E:\\readme.txt"), root_ + "/readme.txt");
     EXPECT_EQ(standin::HostPath("E:\\ReadMe.txt"), root_ + "/README.TXT"); // first in byte order
+}
+
+// A real folder names its files in UTF-8: a Windows path reaches them through
+// the ANSI code page, each part found without regard to case, never by
+// comparing its ANSI bytes with the host's bytes.
+TEST_F(Paths, Utf8HostNamesThroughTheCodePage) {
+    std::filesystem::create_directories(root_ + "/Einführung");
+    std::filesystem::create_directories(root_ + "/ソフト");
+    std::filesystem::create_directories(root_ + "/Установка");
+    Put("Einführung/SETUP.EXE", "MZ");
+    struct Row {
+        unsigned codePage;
+        const char *windowsPath;
+        const char *hostPath; // below the drive's directory
+    };
+    const Row rows[] = {
+        {1252, "E:\\Einf\xFChrung\\setup.exe", "/Einführung/SETUP.EXE"},
+        {1252, "E:\\EINF\xDCHRUNG\\SETUP.EXE", "/Einführung/SETUP.EXE"},
+        // The same name saved as UTF-8 is other characters in 1252.
+        {1252, "E:\\Einf\xC3\xBChrung", "/EinfÃ¼hrung"},
+        {932, "E:\\\x83\x5c\x83\x74\x83\x67", "/ソフト"},
+        {1251, "E:\\\xF3\xF1\xF2\xE0\xED\xEE\xE2\xEA\xE0", "/Установка"},
+        // A lead byte without its second byte is no character.
+        {932, "E:\\\x83", "/\xEF\xBF\xBD"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.windowsPath);
+        standin::SetAnsiCodePage(row.codePage);
+        standin::SetUtf8HostNames(true);
+        EXPECT_EQ(standin::HostPath(row.windowsPath), root_ + row.hostPath);
+    }
+    standin::SetAnsiCodePage(1252);
+    bool exact = true;
+    EXPECT_EQ(standin::Utf8ToAnsi("Установка", &exact), "?????????");
+    EXPECT_FALSE(exact);
+    EXPECT_EQ(standin::AnsiToUtf8("\x80\x81", &exact), "€\xC2\x81"); // 0x81: the system's U+0081
+    EXPECT_TRUE(exact);
+}
+
+// With missing files refused, the shell answers a start as Windows does.
+TEST_F(Files, ShellRefusesMissingFilesAsWindowsDoes) {
+    standin::SetShellRefusesMissingFiles(true);
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(
+                  ShellExecuteA(nullptr, nullptr, "E:\\SETUP\\LAUNCH.EXE", nullptr, nullptr, 1)),
+              42);
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(
+                  ShellExecuteA(nullptr, nullptr, "E:\\SETUP\\NONE.EXE", nullptr, nullptr, 1)),
+              SE_ERR_FNF);
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(
+                  ShellExecuteA(nullptr, nullptr, "E:\\NODIR\\NONE.EXE", nullptr, nullptr, 1)),
+              SE_ERR_PNF);
 }
 
 TEST_F(Files, ExistenceTests) {
