@@ -306,6 +306,66 @@ const CodeEntry Codes[] = {
      "The file named with --launcher is not on the disc (yet). The settings beside it were "
      "checked all the same.\n"
      "Fix: put the launcher on the disc before it is burned."},
+    // The disc image (autorun-tool disc)
+    {"image-path-missing", CodeError, "a file the launcher or Windows opens is not on the image",
+     "After the image is written it is read back as Windows reads it (its Joliet names, without "
+     "regard to case), and every file the launcher and Windows open must be found there: "
+     "AUTORUN.INF, the launcher, its autorun.ini, what open=, shellexecute= and icon= name, "
+     "the setup program and its argument, the splash picture, a program run from the disc and "
+     "its working folder.\n"
+     "Fix: the message names the file; rename or move it so that its path resolves."},
+    {"image-name-too-long", CodeError, "a name over the 64 characters a Joliet name holds",
+     "Windows reads a disc's names from its Joliet tree, where a name holds 64 characters; the "
+     "image writer would cut a longer one, and a file named by its whole name is not found.\n"
+     "Fix: shorten the name to 64 characters or fewer."},
+    {"image-name-character", CodeError, "a name with a character Joliet forbids",
+     "Joliet names cannot hold * / : ; ? \\ or control characters; the image writer would "
+     "change them, and the file would not be found under its name.\n"
+     "Fix: rename the file."},
+    {"image-path-too-long", CodeError, "a path over the 240 bytes a Joliet path holds",
+     "A Joliet path from the disc's root holds 240 bytes, 120 characters counting the leading "
+     "\"\\\" and every separator; the image writer leaves out what lies deeper.\n"
+     "Fix: shorten the folder names or nest the folders less."},
+    {"image-writer-warning", CodeError, "the image writer warned while writing",
+     "Any warning of the image writer (xorriso) while writing, a name cut, changed or left out, "
+     "means the image is not the folder; the message quotes it.\n"
+     "Fix: as the quoted warning says."},
+    {"image-file-too-large", CodeError, "a file of 4 GiB or more",
+     "ISO 9660 records a file's size in 32 bits, so a file of 4 GiB (4294967296 bytes) or more "
+     "cannot be on the image as one file.\n"
+     "Fix: split the file, or ship it another way."},
+    {"image-too-large", CodeError, "the disc's files are more than the media holds",
+     "--media cd (the default), dvd and dvd-dl each hold a number of bytes; more does not fit.\n"
+     "Fix: choose larger media with --media, or make the disc smaller."},
+    {"image-link-outside", CodeError, "a symbolic link that points outside the disc folder",
+     "The image would carry a file from elsewhere on the author's machine.\n"
+     "Fix: copy the file into the disc folder, or remove the link."},
+    {"image-link-dangling", CodeError, "a symbolic link that points at nothing",
+     "A link whose target does not exist cannot be put on the image.\n"
+     "Fix: remove the link, or make its target."},
+    {"image-link-loop", CodeError, "a link to a folder that holds the link",
+     "Followed, such a link would put the folder inside itself without end.\n"
+     "Fix: remove the link."},
+    {"image-special-file", CodeError, "a device, pipe or socket in the disc folder",
+     "Only files and folders can be on a disc.\n"
+     "Fix: remove it."},
+    {"inf-open-not-stageable", CodeError, "open= names no file of the disc",
+     "open= with a drive letter or a path above the disc's root names no place on the disc "
+     "where the launcher could go.\n"
+     "Fix: name the launcher relative to the disc's root, for example open=LAUNCH.EXE."},
+    {"launcher-name-blank", CodeError, "the launcher's place has a blank, and no AUTORUN.INF",
+     "For a disc without AUTORUN.INF the tool writes one whose open= names the launcher; "
+     "Windows would start a program up to the blank.\n"
+     "Fix: choose a place without blanks (--launcher), or write your own AUTORUN.INF."},
+    {"launcher-replaces-named-file", CodeError,
+     "the launcher would replace a file autorun.ini names",
+     "The launcher goes where AUTORUN.INF starts it. When that is the setup program (or the "
+     "splash, the program run from the disc, ...), Install would start the launcher again.\n"
+     "Fix: give the launcher a place of its own in AUTORUN.INF's open=."},
+    {"usb-open-ignored", CodeWarning, "--media usb and AUTORUN.INF relies on open=",
+     "Since Windows 7, Windows does not start a program from a USB stick's AUTORUN.INF; it "
+     "honours only icon= and label= there, and the user starts the launcher by hand.\n"
+     "Fix: nothing to mend on the stick; tell the users to start the launcher."},
 };
 
 char Lower(char c) {

@@ -156,12 +156,7 @@ struct Walk {
             std::string shown = Join(relative, name);
             std::size_t length = 0;
             if (!Utf16Length(name, &length)) {
-                findings->push_back(
-                    {"image-name-not-utf8",
-                     Quote(shown) +
-                         ": the name is not UTF-8 text, so the image cannot give it to Windows "
-                         "as it is meant; rename it"});
-                continue;
+                continue; // the check's name-not-utf8 names it
             }
             if (char c = ForbiddenCharacter(name)) {
                 std::string what = static_cast<unsigned char>(c) < 0x20 || c == 0x7F
