@@ -18,16 +18,28 @@
 # Ridge, which Windows ignores, nor the 8.3 ISO 9660 names), and named in
 # UTF-8 whatever this machine's locale: under LC_ALL=C xorriso would turn
 # every non-ASCII name into `_` and a hash, and the drive would not hold the
-# names Windows shows. Wine maps UTF-8 host names to Unicode in a UTF-8
-# locale, so the drive is meant for prefixes run in one (or in C, for ASCII
-# names).
+# names Windows shows. Wine reads host names in its locale's character set,
+# so a drive with non-ASCII names is for a prefix run in a UTF-8 locale.
 # The prefix's wineserver is ended, so that Wine reads the drives again.
 set -euo pipefail
+end_wineserver() {
+    local server
+    server=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+    [ -x /usr/lib/wine/wineserver64 ] && server=/usr/lib/wine/wineserver64
+    WINEPREFIX=$1 "$server" -k 2>/dev/null || true
+    WINEPREFIX=$1 "$server" -w 2>/dev/null || true
+}
 if [ "${1:-}" = "--eject" ]; then
     cd_view=$2/cd
-    mountpoint -q "$cd_view" 2>/dev/null && umount "$cd_view" 2>/dev/null || true
     if [ $# -ge 4 ]; then
+        # Nothing of the prefix may still hold the drive: its programs and
+        # its wineserver end first.
+        end_wineserver "$(realpath -m "$3")"
         rm -f "$3/dosdevices/$(printf '%s' "$4" | tr 'A-Z' 'a-z'):"
+    fi
+    if mountpoint -q "$cd_view" 2>/dev/null && ! umount "$cd_view"; then
+        echo "cd-drive: could not unmount $cd_view" >&2
+        exit 1
     fi
     exit 0
 fi
@@ -68,8 +80,5 @@ rm -f "$prefix/dosdevices/$letter::"
 ln -sfn "$view" "$prefix/dosdevices/$letter:"
 "$root/tools/wine-run.sh" "$prefix" reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /t REG_SZ \
     /d cdrom /f >/dev/null 2>&1
-server=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
-[ -x /usr/lib/wine/wineserver64 ] && server=/usr/lib/wine/wineserver64
-WINEPREFIX=$prefix "$server" -k 2>/dev/null || true
-WINEPREFIX=$prefix "$server" -w 2>/dev/null || true
+end_wineserver "$prefix"
 echo "cd-drive: ${letter^^}: in $prefix is a CD-ROM drive labelled $label holding $image ($view)"
