@@ -59,8 +59,15 @@ struct Converter {
     iconv_t handle = reinterpret_cast<iconv_t>(-1);
 };
 
+// Opened converters, kept for the run (a path is converted at every file
+// call) and closed by a reset; reachable until then, so never a leak.
+std::vector<Converter> &OpenConverters() {
+    static auto *open = new std::vector<Converter>;
+    return *open;
+}
+
 iconv_t ConverterFor(unsigned codePage, bool toUtf8) {
-    static std::vector<Converter> open;
+    std::vector<Converter> &open = OpenConverters();
     for (const Converter &converter : open) {
         if (converter.codePage == codePage && converter.toUtf8 == toUtf8) {
             return converter.handle;
@@ -136,6 +143,18 @@ std::size_t Utf8SequenceLength(std::string_view text) {
 } // namespace
 
 namespace standin {
+
+namespace detail {
+void ResetCodePages() {
+    for (const Converter &converter : OpenConverters()) {
+        if (converter.handle != reinterpret_cast<iconv_t>(-1)) {
+            iconv_close(converter.handle);
+        }
+    }
+    OpenConverters().clear();
+    OpenConverters().shrink_to_fit();
+}
+} // namespace detail
 
 bool IsKnownAnsiCodePage(unsigned codePage) {
     return codePage == 874 || codePage == 932 || codePage == 936 || codePage == 949 ||

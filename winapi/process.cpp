@@ -53,6 +53,7 @@ int DllDirectoryCalls() {
 
 void Reset() {
     detail::ResetProcess();
+    detail::ResetCodePages();
     detail::ResetFiles();
     detail::ResetProfile();
     detail::ResetRegistry();

@@ -59,14 +59,14 @@ HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
     request.show = show;
     request.dllDirectorySet = standin::DllDirectorySet();
     requests.push_back(request);
-    INT_PTR answer = AnswerFor(file);
+    INT_PTR given = AnswerFor(file);
     using standin::detail::Text;
     if (standin::detail::Recording()) {
         standin::detail::Record(
             {"ShellExecuteA",
              {Text(verb), Text(file), Text(parameters), Text(directory), std::to_string(show)},
-             static_cast<long long>(answer),
+             static_cast<long long>(given),
              {}});
     }
-    return reinterpret_cast<HINSTANCE>(answer);
+    return reinterpret_cast<HINSTANCE>(given);
 }

@@ -302,6 +302,7 @@ std::vector<CallRecord> RecordedCalls();
 // Internal: each module's reset, called by standin::Reset().
 namespace standin::detail {
 void ResetProcess();
+void ResetCodePages();
 void ResetFiles();
 void ResetProfile();
 void ResetRegistry();
