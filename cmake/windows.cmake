@@ -110,16 +110,31 @@ set_tests_properties(e2e_tests PROPERTIES
     ENVIRONMENT "E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>;E2E_SPLASH=${CMAKE_SOURCE_DIR}/examples/disc/SPLASH.BMP;E2E_RECORDS=${E2E_RECORDS}")
 # The double-byte disc once more, with code page 932: Wine takes it from
 # a Japanese locale, which is compiled into the build folder (the host
-# need not have it installed; without it the scenario is skipped).
+# need not have it installed; without it the scenario is skipped). A disc
+# made for code page 932 (Japanese names, Shift-JIS settings, imaged with
+# `autorun-tool disc --codepage 932`) is in CD-ROM drive H: meanwhile,
+# inserted in the same locale.
 set(E2E_LOCALES ${CMAKE_BINARY_DIR}/locale)
+set(E2E_LOCALE_932 "LOCPATH=${E2E_LOCALES};LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8")
+set(E2E_CD_932 ${CMAKE_BINARY_DIR}/e2e/cd-932)
+set(E2E_CD_932_LABEL E2E_932)
 add_test(NAME e2e_locale_932 COMMAND sh -c
          "mkdir -p '${E2E_LOCALES}' && (localedef -i ja_JP -f UTF-8 '${E2E_LOCALES}/ja_JP.UTF-8' >/dev/null 2>&1 || true)")
 set_tests_properties(e2e_locale_932 PROPERTIES FIXTURES_SETUP e2e_locale TIMEOUT 120)
+add_test(NAME e2e_cd_932_insert COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/prepare-cd.sh ${E2E_PREFIX}
+         ${E2E_CD_932} $<TARGET_FILE:launcher> $<TARGET_FILE:probe> ${E2E_CD_932_LABEL} H
+         codepage-932)
+set_tests_properties(e2e_cd_932_insert PROPERTIES
+    FIXTURES_REQUIRED "e2e_disc;e2e_locale" FIXTURES_SETUP e2e_cd_932 TIMEOUT 600
+    ENVIRONMENT "${E2E_LOCALE_932}")
+add_test(NAME e2e_cd_932_eject COMMAND ${CMAKE_SOURCE_DIR}/tools/cd-drive.sh --eject
+         ${E2E_CD_932} ${E2E_PREFIX} H)
+set_tests_properties(e2e_cd_932_eject PROPERTIES FIXTURES_CLEANUP e2e_cd_932)
 add_test(NAME e2e_codepage_932 COMMAND e2e_tests --gtest_filter=CodePage932.*)
 set_tests_properties(e2e_codepage_932 PROPERTIES
-    FIXTURES_REQUIRED "e2e_disc;e2e_locale"
+    FIXTURES_REQUIRED "e2e_disc;e2e_locale;e2e_cd_932"
     TIMEOUT 300
-    ENVIRONMENT "LOCPATH=${E2E_LOCALES};LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8;E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>;E2E_RECORDS=${E2E_RECORDS}")
+    ENVIRONMENT "${E2E_LOCALE_932};E2E_CD_932_LABEL=${E2E_CD_932_LABEL};E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>;E2E_RECORDS=${E2E_RECORDS}")
 
 # ---------------------------------------------------------------------------
 # Profile differential test: one Wine process asks the real
@@ -148,18 +163,29 @@ endif()
 # The example disc from CD media: its image, made by the Linux build's
 # `autorun-tool disc` with this build's launcher, in CD-ROM drive F: of the
 # suite's prefix (read-only, labelled from the image), ejected afterwards.
+# Beside it in G: the example disc with its setup program at the longest name
+# and path Windows reads from a CD's Joliet tree (a name one character longer
+# must be refused when the image is made).
 set(E2E_CD ${CMAKE_BINARY_DIR}/e2e/cd)
 set(E2E_CD_LABEL EXAMPLE_CD)
+set(E2E_LONG_CD ${CMAKE_BINARY_DIR}/e2e/cd-long)
+set(E2E_LONG_CD_LABEL LONG_NAMES)
 add_test(NAME e2e_cd_insert COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/prepare-cd.sh ${E2E_PREFIX}
-         ${E2E_CD} $<TARGET_FILE:launcher> $<TARGET_FILE:probe> ${E2E_CD_LABEL})
-set_tests_properties(e2e_cd_insert PROPERTIES FIXTURES_SETUP e2e_cd TIMEOUT 600)
-add_test(NAME e2e_cd_eject COMMAND ${CMAKE_SOURCE_DIR}/tools/cd-drive.sh --eject ${E2E_CD})
-set_tests_properties(e2e_cd_eject PROPERTIES FIXTURES_CLEANUP e2e_cd)
+         ${E2E_CD} $<TARGET_FILE:launcher> $<TARGET_FILE:probe> ${E2E_CD_LABEL} F example)
+add_test(NAME e2e_cd_long_insert COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/prepare-cd.sh ${E2E_PREFIX}
+         ${E2E_LONG_CD} $<TARGET_FILE:launcher> $<TARGET_FILE:probe> ${E2E_LONG_CD_LABEL} G
+         long-names)
+set_tests_properties(e2e_cd_insert e2e_cd_long_insert PROPERTIES FIXTURES_SETUP e2e_cd TIMEOUT 600)
+add_test(NAME e2e_cd_eject COMMAND ${CMAKE_SOURCE_DIR}/tools/cd-drive.sh --eject ${E2E_CD}
+         ${E2E_PREFIX} F)
+add_test(NAME e2e_cd_long_eject COMMAND ${CMAKE_SOURCE_DIR}/tools/cd-drive.sh --eject
+         ${E2E_LONG_CD} ${E2E_PREFIX} G)
+set_tests_properties(e2e_cd_eject e2e_cd_long_eject PROPERTIES FIXTURES_CLEANUP e2e_cd)
 add_test(NAME e2e_cdrom COMMAND e2e_tests --gtest_filter=CdRom.*)
 set_tests_properties(e2e_cdrom PROPERTIES
     FIXTURES_REQUIRED e2e_cd
     TIMEOUT 300
-    ENVIRONMENT "E2E_CD_LABEL=${E2E_CD_LABEL};E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>")
+    ENVIRONMENT "E2E_CD_LABEL=${E2E_CD_LABEL};E2E_LONG_CD_LABEL=${E2E_LONG_CD_LABEL};E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>")
 
 # The simulator held to the real launcher: autorun-tool simulate (the native
 # build's, made before the Windows builds) is run on every scenario's record,

@@ -1,7 +1,8 @@
 // The example disc as it ships: its ISO image, made by `autorun-tool disc`,
 // in a CD-ROM drive (F:) of the suite's prefix, read-only and labelled as the
 // image says. The launcher is the one on the image, with the example's own
-// settings; the probe stands in for the product and its setup.
+// settings; the probe stands in for the product and its setup. In G: the same
+// disc with its setup program at the longest name and path a CD holds.
 #include "driver.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,13 @@ namespace e2e {
 namespace {
 
 constexpr char kCdRoot[] = "F:\\";
-constexpr char kCdLauncher[] = "\"F:\\LAUNCH.EXE\"";
+constexpr char kLongCdRoot[] = "G:\\";
+// As tests/e2e/prepare-cd.sh names them: a Joliet name holds 64 characters,
+// a path from the root 120 (counting each backslash).
+constexpr char kLongFolder[] = "Setup Files of the Example Product on its Install Disc";
+constexpr char kLongSetup[] = "ExampleProductSetupProgramWithAFileNameAtTheJolietLimitOf_64.EXE";
+static_assert(sizeof kLongSetup - 1 == 64);
+static_assert(1 + (sizeof kLongFolder - 1) + 1 + (sizeof kLongSetup - 1) == 120);
 constexpr char kExampleCaption[] = "Example Product";
 constexpr char kExampleProductKey[] = "SOFTWARE\\Example Company\\Example Product\\1.0";
 constexpr char kExampleAppPathKey[] =
@@ -56,12 +63,14 @@ std::string ReadString(const char *key, const char *name) {
 class CdRom : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Set by the suite's CD-ROM entry, which inserts the image first.
+        // Set by the suite's CD-ROM entry, which inserts the images first.
         const char *label = std::getenv("E2E_CD_LABEL");
-        if (label == nullptr || label[0] == '\0') {
-            GTEST_SKIP() << "no disc image in drive F: (run through ctest's e2e_cdrom)";
+        const char *longLabel = std::getenv("E2E_LONG_CD_LABEL");
+        if (label == nullptr || label[0] == '\0' || longLabel == nullptr) {
+            GTEST_SKIP() << "no disc images in drives F: and G: (run through ctest's e2e_cdrom)";
         }
         label_ = label;
+        longLabel_ = longLabel;
         ASSERT_EQ(FindTopLevel(0, nullptr, kExampleCaption), nullptr);
         SetEnvironmentVariableA("LAUNCHER_PROBE_LOG", ProbeLog().c_str());
         ASSERT_TRUE(WaitForProbesToEnd(kAppearMs)) << "a probe from an earlier scenario still runs";
@@ -74,8 +83,8 @@ protected:
         DeleteExampleKeys();
     }
 
-    HWND StartFromCd() {
-        launcher_ = StartLauncher(kCdLauncher);
+    HWND StartFromCd(const char *root = kCdRoot) {
+        launcher_ = StartLauncher(std::string("\"") + root + "LAUNCH.EXE\"");
         EXPECT_NE(launcher_.process, nullptr);
         HWND dialog = WaitForWindow(launcher_.id, "#32770", kExampleCaption, kAppearMs);
         EXPECT_NE(dialog, nullptr) << "no launch dialog";
@@ -97,31 +106,37 @@ protected:
     }
 
     std::string label_;
+    std::string longLabel_;
     Launcher launcher_;
 };
 
-TEST_F(CdRom, TheDriveIsReadOnlyCdMediaLabelledFromTheImage) {
-    EXPECT_EQ(GetDriveTypeA(kCdRoot), static_cast<UINT>(DRIVE_CDROM));
-    char label[64] = "";
-    char fileSystem[64] = "";
-    ASSERT_TRUE(GetVolumeInformationA(kCdRoot, label, sizeof label, nullptr, nullptr, nullptr,
-                                      fileSystem, sizeof fileSystem));
-    EXPECT_EQ(std::string(label), label_);
-    EXPECT_EQ(std::string(fileSystem), "CDFS");
-    // The image's own AUTORUN.INF, written by the tool for a disc without one.
-    FILE *inf = std::fopen("F:\\AUTORUN.INF", "rb");
-    ASSERT_NE(inf, nullptr);
-    char text[256] = "";
-    size_t length = std::fread(text, 1, sizeof text - 1, inf);
-    std::fclose(inf);
-    EXPECT_EQ(std::string(text, length),
-              "[autorun]\r\nopen=LAUNCH.EXE\r\nicon=LAUNCH.EXE,0\r\nlabel=Example Product\r\n");
-    HANDLE file = CreateFileA("F:\\written.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_EQ(file, INVALID_HANDLE_VALUE) << "the CD took a new file";
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        DeleteFileA("F:\\written.txt");
+TEST_F(CdRom, TheDrivesAreReadOnlyCdMediaLabelledFromTheImage) {
+    for (const auto &[root, expectedLabel] :
+         {std::pair<std::string, std::string>{kCdRoot, label_}, {kLongCdRoot, longLabel_}}) {
+        SCOPED_TRACE(root);
+        EXPECT_EQ(GetDriveTypeA(root.c_str()), static_cast<UINT>(DRIVE_CDROM));
+        char label[64] = "";
+        char fileSystem[64] = "";
+        ASSERT_TRUE(GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr,
+                                          nullptr, fileSystem, sizeof fileSystem));
+        EXPECT_EQ(std::string(label), expectedLabel);
+        EXPECT_EQ(std::string(fileSystem), "CDFS");
+        // The image's own AUTORUN.INF, written by the tool for a disc without one.
+        FILE *inf = std::fopen((root + "AUTORUN.INF").c_str(), "rb");
+        ASSERT_NE(inf, nullptr);
+        char text[256] = "";
+        size_t length = std::fread(text, 1, sizeof text - 1, inf);
+        std::fclose(inf);
+        EXPECT_EQ(std::string(text, length),
+                  "[autorun]\r\nopen=LAUNCH.EXE\r\nicon=LAUNCH.EXE,0\r\nlabel=Example Product\r\n");
+        const std::string written = root + "written.txt";
+        HANDLE file = CreateFileA(written.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(file, INVALID_HANDLE_VALUE) << "the CD took a new file";
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            DeleteFileA(written.c_str());
+        }
     }
 }
 
@@ -156,6 +171,30 @@ TEST_F(CdRom, InstalledFromAnotherLetterRunStartsTheProgramAndTheLetterIsRefresh
     ProbeStart start = ExpectOneStart();
     EXPECT_EQ(start.commandLine, "\"F:\\PRODUCT\\PRODUCT.EXE\"");
     EXPECT_EQ(start.directory, "F:\\PRODUCT");
+}
+
+// The setup program's name is all a Joliet name holds and its path from the
+// root all a Joliet path holds: Windows finds it under that name, and the
+// launcher starts it with the argument line it forms, not its failure box.
+TEST_F(CdRom, SetupAtTheLongestNameAndPathStartsFromTheCd) {
+    const std::string folder = std::string(kLongCdRoot) + kLongFolder;
+    const std::string setup = folder + "\\" + kLongSetup;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(setup.c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << setup << " is not on the CD under that name";
+    FindClose(search);
+    EXPECT_STREQ(found.cFileName, kLongSetup);
+
+    HWND dialog = StartFromCd(kLongCdRoot);
+    ASSERT_NE(dialog, nullptr);
+    Click(dialog, kInstallButton);
+    std::vector<ProbeStart> starts = WaitForProbeStarts(1, kAppearMs);
+    EXPECT_EQ(FindTopLevel(launcher_.id, "#32770", "Error"), nullptr) << "the launch-failure box";
+    ASSERT_EQ(starts.size(), 1u) << "the setup program was not started";
+    EXPECT_EQ(starts[0].commandLine,
+              "\"" + setup + "\" " + kLongSetup + " G:\\PRODUCT\\PRODUCT.EXE");
+    EXPECT_EQ(starts[0].directory, "C:\\");
+    ExpectExitZero();
 }
 
 } // namespace

