@@ -13,25 +13,6 @@ const unsigned InfValueSize = 256;
 // A section's key list, read only to learn whether the section is there.
 const unsigned InfKeyListSize = 4096;
 
-std::vector<std::string> SplitWindowsPath(const std::string &path) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (char c : path) {
-        if (c == '\\' || c == '/') {
-            if (!part.empty()) {
-                parts.push_back(part);
-            }
-            part.clear();
-        } else {
-            part.push_back(c);
-        }
-    }
-    if (!part.empty()) {
-        parts.push_back(part);
-    }
-    return parts;
-}
-
 std::string InfPath(char drive) {
     return std::string(1, drive) + ":\\AUTORUN.INF";
 }

@@ -3,7 +3,9 @@
 // each path component without regard to case.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 // Maps folder (an existing, readable directory) as drive letter `drive`.
 // False, with a message for the author in *error, when it cannot be used.
@@ -19,6 +21,13 @@ std::string FindDiscDirectory(const std::string &windowsPath);
 // "/" between components, the form every message uses so that output does
 // not depend on where the disc folder lives.
 std::string DiscRelativePath(const std::string &hostPath);
+
+// A Windows path's parts, split at "\" and "/", empty parts left out.
+std::vector<std::string> SplitWindowsPath(const std::string &path);
+
+// How many letters one name needs changed, added or left out to become the
+// other, the letters A to Z in either case alike: for "did you mean".
+std::size_t EditDistance(const std::string &a, const std::string &b);
 
 // Two names the same but for the case of the letters A to Z, as the profile
 // reader compares section and key names and as file names on a disc compare.

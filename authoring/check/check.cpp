@@ -86,24 +86,6 @@ bool SameName(const std::string &a, const std::string &b) {
     return SameNameIgnoringCase(a, b);
 }
 
-std::size_t EditDistance(const std::string &a, const std::string &b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) {
-        row[j] = j;
-    }
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            std::size_t above = row[j];
-            std::size_t cost = Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1;
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + cost});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
 // A name reduced to its lower-case letters and digits, so that blanks and
 // punctuation do not count against a near miss.
 std::string Reduced(const std::string &name) {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "authoring/disc_files.h"
 #include "authoring/verbs.h"
 
 namespace {
@@ -367,28 +368,6 @@ const CodeEntry Codes[] = {
      "honours only icon= and label= there, and the user starts the launcher by hand.\n"
      "Fix: nothing to mend on the stick; tell the users to start the launcher."},
 };
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::size_t EditDistance(const std::string &a, const std::string &b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) {
-        row[j] = j;
-    }
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            std::size_t above = row[j];
-            std::size_t cost = Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1;
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + cost});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
 
 const std::size_t WrapWidth = 78;
 

@@ -140,25 +140,6 @@ std::string FindEntry(const fs::path &directory, const std::string &name) {
     return best;
 }
 
-std::vector<std::string> SplitWindowsPath(const std::string &path) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (char c : path) {
-        if (c == '\\' || c == '/') {
-            if (!part.empty()) {
-                parts.push_back(part);
-            }
-            part.clear();
-        } else {
-            part.push_back(c);
-        }
-    }
-    if (!part.empty()) {
-        parts.push_back(part);
-    }
-    return parts;
-}
-
 // The time of the newest regular file below folder, or the folder's own time
 // when it holds none.
 bool NewestTime(const std::string &folder, long long *epoch, std::string *error) {
