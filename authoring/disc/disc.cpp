@@ -754,7 +754,8 @@ int MakeImage(const Options &options) {
         }
     }
 
-    int checked = CheckStaged(stage, launcherAnsi, options);
+    // The check takes its --launcher as a user types it, in UTF-8.
+    int checked = CheckStaged(stage, launcherOnDisc, options);
     if (checked != 0 && checked != 1) {
         return 2;
     }

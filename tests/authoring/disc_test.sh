@@ -156,6 +156,8 @@ make_case() { # name: builds $work/rt/NAME
     non-ascii) echo x >"$d/Café Menü.txt" ;;
     cp1252) mv "$d/setup" "$d/Einführung" && sed -i "s/^Setup (Installer).*/Setup (Installer) Path and File=Einf\xfchrung\\\\SETUP.EXE/" "$ini" ;;
     cp932) mv "$d/setup" "$d/セットアップ" && sed "s/^Setup (Installer).*/Setup (Installer) Path and File=セットアップ\\\\SETUP.EXE/" "$ini" | iconv -t CP932 >"$ini.new" && mv "$ini.new" "$ini" ;;
+    cp932-folder) mv "$d/setup" "$d/セットアップ" && mkdir "$d/ソフト" &&
+        sed "s/^Setup (Installer).*/Setup (Installer) Path and File=セットアップ\\\\SETUP.EXE/" "$ini" | iconv -t CP932 >"$d/ソフト/autorun.ini" && rm "$ini" ;;
     open-blank) printf '[autorun]\r\nopen=My Launcher\\launch.exe\r\n' >"$d/AUTORUN.INF" ;;
     open-quoted) printf '[autorun]\r\nopen="My Launcher\\launch.exe"\r\n' >"$d/AUTORUN.INF" ;;
     open-quoted-argument) printf '[autorun]\r\nopen="My Launcher\\launch.exe" /auto\r\nicon="My Launcher\\launch.exe",0\r\n' >"$d/AUTORUN.INF" &&
@@ -176,6 +178,7 @@ deep|1|'D{60}/D{60}': its path from the disc's root is 122 characters.*\[image-p
 non-ascii|0|||LAUNCH.EXE AUTORUN.INF café_menü.TXT setup/setup.exe
 cp1252|0||--codepage 1252|einführung/setup.exe LAUNCH.EXE
 cp932|0||--codepage 932|セットアップ/SETUP.EXE LAUNCH.EXE
+cp932-folder|0||--codepage 932 --launcher ソフト\\表示.EXE|セットアップ/SETUP.EXE ソフト/表示.EXE ソフト/autorun.ini
 open-blank|1|open=My Launcher.launch.exe starts \"My\".*\[inf-open-blank\]||
 open-quoted|1|\[inf-open-blank\]||
 open-quoted-argument|0|||my_launcher/LAUNCH.EXE my_launcher/autorun.ini AUTORUN.INF
