@@ -155,6 +155,7 @@ make_case() { # name: builds $work/rt/NAME
     deep) mkdir -p "$d/$deep/$deep/$deep/$deep/$deep" && echo x >"$d/$deep/$deep/$deep/$deep/$deep/a.txt" ;;
     non-ascii) echo x >"$d/Café Menü.txt" ;;
     cp1252) mv "$d/setup" "$d/Einführung" && sed -i "s/^Setup (Installer).*/Setup (Installer) Path and File=Einf\xfchrung\\\\SETUP.EXE/" "$ini" ;;
+    cp1252-utf8) mv "$d/setup" "$d/Einführung" && sed -i "s/^Setup (Installer).*/Setup (Installer) Path and File=Einführung\\\\SETUP.EXE/" "$ini" ;;
     cp932) mv "$d/setup" "$d/セットアップ" && sed "s/^Setup (Installer).*/Setup (Installer) Path and File=セットアップ\\\\SETUP.EXE/" "$ini" | iconv -t CP932 >"$ini.new" && mv "$ini.new" "$ini" ;;
     cp932-folder) mv "$d/setup" "$d/セットアップ" && mkdir "$d/ソフト" &&
         sed "s/^Setup (Installer).*/Setup (Installer) Path and File=セットアップ\\\\SETUP.EXE/" "$ini" | iconv -t CP932 >"$d/ソフト/autorun.ini" && rm "$ini" ;;
@@ -177,6 +178,7 @@ rt_cases="long-setup|1|'setup/S{66}.EXE': the name is 70 characters.*\[image-nam
 deep|1|'D{60}/D{60}': its path from the disc's root is 122 characters.*\[image-path-too-long\]||
 non-ascii|0|||LAUNCH.EXE AUTORUN.INF café_menü.TXT setup/setup.exe
 cp1252|0||--codepage 1252|einführung/setup.exe LAUNCH.EXE
+cp1252-utf8|1|\"EinfÃ¼hrung.SETUP.EXE\" is not on the disc; autorun.ini holds this name as UTF-8.*\[setup-not-found\]||
 cp932|0||--codepage 932|セットアップ/SETUP.EXE LAUNCH.EXE
 cp932-folder|0||--codepage 932 --launcher ソフト\\表示.EXE|セットアップ/SETUP.EXE ソフト/表示.EXE ソフト/autorun.ini
 open-blank|1|open=My Launcher.launch.exe starts \"My\".*\[inf-open-blank\]||
