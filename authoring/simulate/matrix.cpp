@@ -357,6 +357,10 @@ int MatrixCommand(int argc, char **argv) {
         std::fputs(MatrixUsage, stdout);
         return 0;
     }
+    if (!ArgumentsInCodePage(&options.machine, &error)) {
+        std::fprintf(stderr, "autorun-tool matrix: %s\n", error.c_str());
+        return 2;
+    }
     FindLauncher(&options.machine);
     MachineDescription base = options.machine;
     if (!options.registryFile.empty()) {

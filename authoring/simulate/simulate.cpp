@@ -64,6 +64,10 @@ int SimulateCommand(int argc, char **argv) {
             return 2;
         }
     }
+    if (!ArgumentsInCodePage(&options.machine, &error)) {
+        std::fprintf(stderr, "autorun-tool simulate: %s\n", error.c_str());
+        return 2;
+    }
     FindLauncher(&options.machine);
     SimulationResult result;
     if (!RunSimulation(options.machine, &result, &error)) {

@@ -271,3 +271,29 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
     }
     return true;
 }
+
+bool ArgumentsInCodePage(MachineDescription *machine, std::string *error) {
+    standin::Reset();
+    standin::SetAnsiCodePage(machine->codePage);
+    bool ok = true;
+    auto convert = [&](std::string *text, const char *what) {
+        bool exact = true;
+        std::string ansi = standin::Utf8ToAnsi(*text, &exact);
+        if (!exact && ok) {
+            *error = std::string(what) + " '" + *text + "' has characters code page " +
+                     std::to_string(machine->codePage) + " cannot write";
+            ok = false;
+        }
+        *text = ansi;
+    };
+    if (machine->launcherFrom == "given") {
+        convert(&machine->launcherPath, "--launcher");
+    }
+    for (WindowSpec &window : machine->windows) {
+        convert(&window.className, "--window");
+        convert(&window.title, "--window");
+    }
+    convert(&machine->tail, "--args");
+    standin::Reset();
+    return ok;
+}

@@ -23,6 +23,12 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
                           const std::vector<std::string> &allowed, SimulateOptions *options,
                           std::string *error);
 
+// What the author typed (UTF-8, as a command line is) in the machine's ANSI
+// code page, as the launcher meets it: the launcher's path, the windows'
+// classes and titles, the command-line tail. False with a message for a
+// character the code page cannot write.
+bool ArgumentsInCodePage(MachineDescription *machine, std::string *error);
+
 // "run,install,close,esc,closebox,toggle": the scripted presses.
 bool ParsePresses(const std::string &list, std::vector<standin::UserAction> *presses,
                   std::vector<std::string> *names, std::string *error);

@@ -87,6 +87,10 @@ add_tool_refusal(shell_answer "'4x' is not a whole number" "" simulate examples/
 add_tool_refusal(window "give a class, a title" "" simulate examples/disc --window :)
 add_tool_refusal(launcher_path "is not the launcher.s file on the disc" "" simulate examples/disc --launcher E:LAUNCH)
 add_tool_refusal(missing_value "--args needs a value" "" simulate examples/disc --args)
+add_tool_refusal(codepage "'Установка' has characters code page 1252 cannot write" ""
+                 simulate examples/disc --window :Установка)
+add_tool_refusal(unknown_codepage "is not an ANSI code page of Windows" ""
+                 matrix examples/disc --codepage 65001)
 add_tool_refusal(also_drive "not a drive letter other than C" ""
                  simulate examples/disc --also-drive c)
 add_tool_refusal(also_drive_own "is the disc's own drive" ""
