@@ -22,6 +22,19 @@ foreach(i RANGE ${last})
     set(table_${code} "${severity}")
 endforeach()
 
+# A code a source reports, with its severity: it must have an entry in the
+# table that allows that severity.
+macro(reported_code code severity source_name)
+    list(APPEND source_codes ${code})
+    if(NOT DEFINED table_${code})
+        string(APPEND failures "[${code}] (${source_name}) has no entry in the code table "
+                               "(authoring/check/codes.cpp)\n")
+    elseif(NOT table_${code} MATCHES "(^| )${severity}( |$)")
+        string(APPEND failures "[${code}] is reported as ${severity}, but the code table "
+                               "says ${table_${code}}\n")
+    endif()
+endmacro()
+
 # The sources: a severity, then the arguments up to the first string literal,
 # which is the code ("Severity::Warning, line, \"not-ansi\"").
 file(GLOB sources ${SOURCE}/authoring/check/*.cpp)
@@ -34,15 +47,8 @@ foreach(source IN LISTS sources)
         string(REGEX MATCH "Severity::([A-Za-z]+)[^\"]*\"([a-z0-9-]+)\"" _ "${report}")
         string(TOLOWER ${CMAKE_MATCH_1} severity)
         set(code ${CMAKE_MATCH_2})
-        list(APPEND source_codes ${code})
-        if(NOT DEFINED table_${code})
-            get_filename_component(name ${source} NAME)
-            string(APPEND failures "[${code}] (${name}) has no entry in the code table "
-                                   "(authoring/check/codes.cpp)\n")
-        elseif(NOT table_${code} MATCHES "(^| )${severity}( |$)")
-            string(APPEND failures "[${code}] is reported as ${severity}, but the code table "
-                                   "says ${table_${code}}\n")
-        endif()
+        get_filename_component(name ${source} NAME)
+        reported_code(${code} ${severity} ${name})
     endforeach()
 endforeach()
 # The image's own findings (authoring/disc): {"code", message} pairs, all
@@ -61,13 +67,8 @@ foreach(source IN LISTS disc_sources)
                 set(severity warning)
             endif()
         endforeach()
-        list(APPEND source_codes ${code})
-        if(NOT DEFINED table_${code})
-            string(APPEND failures "[${code}] (authoring/disc) has no entry in the code table\n")
-        elseif(NOT table_${code} MATCHES "(^| )${severity}( |$)")
-            string(APPEND failures "[${code}] is reported as ${severity}, but the code table "
-                                   "says ${table_${code}}\n")
-        endif()
+        get_filename_component(name ${source} NAME)
+        reported_code(${code} ${severity} ${name})
     endforeach()
 endforeach()
 foreach(code IN LISTS table_codes)
