@@ -44,7 +44,10 @@ int main(int argc, char **argv) {
         return 0;
     }
     if (std::strcmp(name, "--version") == 0) {
-        std::printf("autorun-tool %s\n", LAUNCHER_VERSION_STRING);
+        std::printf("autorun-tool %s\n%s\n"
+                    "Anyone may use, copy, modify and distribute it, with or without fee, and "
+                    "need add no notice; it comes with no warranty (LICENSE).\n",
+                    LAUNCHER_VERSION_STRING, LAUNCHER_COPYRIGHT);
         return 0;
     }
     for (const Verb &verb : Verbs) {

@@ -7,6 +7,7 @@
 #                         finds launcher.exe beside it
 #   example-disc/         the example disc's settings and splash picture
 #   docs/                 docs/authoring.md and the documents it links
+#   LICENSE, THIRD-PARTY  the licence, and what the executables hold from others
 #   SHA256SUMS            the SHA-256 of every file above
 #
 #   tools/release.sh [--cert CERT.p12 [--password-file FILE] [--timestamp URL]] [-o DIR]
@@ -66,6 +67,7 @@ cp build/windows-x64/launcher.exe "$stage/launcher-x64.exe"
 # The debug build's tool without its symbols: they hold the build's paths.
 strip -o "$stage/autorun-tool" build/native/autorun-tool
 cp -R examples/disc/. "$stage/example-disc/"
+cp LICENSE THIRD-PARTY "$stage/"
 
 # docs/authoring.md and every local file it links, and what those link in turn.
 queue=(docs/authoring.md)
