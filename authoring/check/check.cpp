@@ -19,8 +19,10 @@
 #include "authoring/check/check_text.h"
 #include "authoring/check/codes.h"
 #include "authoring/check/diagnostics.h"
+#include "authoring/check/disc_image.h"
 #include "authoring/check/splash_check.h"
 #include "authoring/disc_files.h"
+#include "authoring/host_programs.h"
 #include "authoring/json.h"
 #include "authoring/simulate/simulate_machine.h"
 #include "authoring/simulate/simulate_report.h"
@@ -37,7 +39,9 @@ const char DiscDrive = 'E';
 
 struct Options {
     std::string folder;
-    std::string launcher; // Windows path relative to the disc root; "" when not known
+    std::string image;      // the ISO image the folder was taken from; "" for a folder
+    std::string imageLabel; // its volume label
+    std::string launcher;   // Windows path relative to the disc root; "" when not known
     bool json = false;
     unsigned codePage = DefaultDiscCodePage; // the ANSI code page of the disc's machines
     bool warningsFail = false;               // --werror
@@ -1189,6 +1193,9 @@ int Checker::Run() {
         std::fprintf(stderr, "autorun-tool check: %s\n", error.c_str());
         return 2;
     }
+    if (!options_.image.empty()) {
+        standin::SetDriveReadOnly(DiscDrive, true); // a CD-ROM drive, as the image is mounted
+    }
     bool launcherGiven = !options_.launcher.empty();
     if (launcherGiven) {
         // The command line is UTF-8; the launcher's path reaches it in ANSI.
@@ -1280,6 +1287,11 @@ void Checker::Print() const {
         std::printf("%s]\n", diagnostics_.empty() ? "" : "\n");
         return;
     }
+    if (!options_.image.empty()) {
+        std::printf("%s: read as Windows reads it in a CD-ROM drive (%c:, read-only, its Joliet "
+                    "names), volume label \"%s\"\n",
+                    options_.image.c_str(), DiscDrive, options_.imageLabel.c_str());
+    }
     int counts[3] = {0, 0, 0};
     for (const Diagnostic &d : diagnostics_) {
         ++counts[static_cast<int>(d.severity)];
@@ -1313,6 +1325,8 @@ const char Usage[] =
     "as FILE:LINE: error|warning|note: MESSAGE [CODE]. Exit status 1 when there is\n"
     "an error, 0 otherwise, 2 when the disc folder or its settings cannot be read.\n"
     "'autorun-tool explain CODE' says what a code means and how to mend it.\n"
+    "DISC_FOLDER may be an ISO image instead (IMAGE.iso): it is read with xorriso as\n"
+    "Windows reads it in a CD-ROM drive, its Joliet names on a read-only drive.\n"
     "\n"
     "  --launcher NAME  the launcher's file on the disc (default: the program that\n"
     "                   AUTORUN.INF opens; else the disc's root), e.g. LAUNCH.EXE or\n"
@@ -1438,6 +1452,21 @@ int CheckCommand(int argc, char **argv) {
     if (options.folder.empty()) {
         std::fputs(Usage, stderr);
         return 2;
+    }
+    // An image is read into a folder of the tool's own, checked there as the
+    // launcher sees it from a CD-ROM drive, and the folder removed after.
+    TemporaryFolder extracted;
+    if (IsDiscImage(options.folder)) {
+        std::string error;
+        std::string into;
+        if (!extracted.Make("autorun-tool-check", &error) ||
+            !ExtractDiscImage(options.folder, into = extracted.path() + "/disc",
+                              &options.imageLabel, &error)) {
+            std::fprintf(stderr, "autorun-tool check: %s\n", error.c_str());
+            return 2;
+        }
+        options.image = options.folder;
+        options.folder = into;
     }
     Checker checker(options);
     return checker.Run();
