@@ -1,19 +1,29 @@
 #include "authoring/host_programs.h"
 
+#include <standin.h>
+
+#ifndef _WIN32
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char **environ;
+#endif
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
-extern char **environ;
-
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+// The programs the tool runs (the image writer and reader) are Linux ones.
+int RunProgram(const std::vector<std::string> &, const std::string &) {
+    return -1;
+}
+#else
 int RunProgram(const std::vector<std::string> &arguments, const std::string &errorLog) {
     std::vector<char *> argv;
     for (const std::string &argument : arguments) {
@@ -36,18 +46,14 @@ int RunProgram(const std::vector<std::string> &arguments, const std::string &err
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
 }
+#endif
 
 bool TemporaryFolder::Make(const char *prefix, std::string *error) {
-    const char *tmp = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/" + prefix + ".XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr) {
-        *error = "cannot make a folder of its own in " + pattern.substr(0, pattern.rfind('/'));
+    path_ = standin::MakeHostTemporaryFolder(prefix);
+    if (path_.empty()) {
+        *error = "cannot make a temporary folder of its own";
         return false;
     }
-    path_ = buffer.data();
     return true;
 }
 
@@ -59,13 +65,14 @@ TemporaryFolder::~TemporaryFolder() {
     // writable for its entries to go. Links are not followed, so a staging
     // folder's links go and their targets stay.
     std::error_code code;
-    for (auto it = fs::recursive_directory_iterator(path_, code);
+    fs::path path = standin::HostFsPath(path_);
+    for (auto it = fs::recursive_directory_iterator(path, code);
          !code && it != fs::recursive_directory_iterator(); it.increment(code)) {
         std::error_code ignored;
         if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
         }
     }
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, code);
-    fs::remove_all(path_, code);
+    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, code);
+    fs::remove_all(path, code);
 }

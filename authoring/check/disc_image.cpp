@@ -1,6 +1,6 @@
 #include "authoring/check/disc_image.h"
 
-#include <sys/stat.h>
+#include <standin.h>
 
 #include <fstream>
 #include <vector>
@@ -8,8 +8,7 @@
 #include "authoring/host_programs.h"
 
 bool IsDiscImage(const std::string &path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return standin::StatHostFile(path).regular;
 }
 
 bool ExtractDiscImage(const std::string &image, const std::string &into, std::string *label,
@@ -28,7 +27,7 @@ bool ExtractDiscImage(const std::string &image, const std::string &into, std::st
         *error = "cannot run xorriso, which reads the image: is it installed?";
         return false;
     }
-    std::ifstream in(log, std::ios::binary);
+    std::ifstream in(standin::HostFsPath(log), std::ios::binary);
     std::string line;
     label->clear();
     // xorriso takes a file that holds no image for a blank medium and
