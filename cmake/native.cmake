@@ -48,6 +48,9 @@ file(GLOB_RECURSE AUTHORING_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/author
 add_executable(autorun-tool ${AUTHORING_SOURCES})
 target_link_libraries(autorun-tool PRIVATE launcher_core winapi)
 target_compile_options(autorun-tool PRIVATE ${LAUNCHER_WARNINGS})
+# The program the tool's tests run: the Windows build runs the same tests
+# through Wine (cmake/windows_tool.cmake).
+set(AUTHORING_TOOL $<TARGET_FILE:autorun-tool>)
 include(cmake/authoring_check.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/authoring/simulate_tests.cmake)
 

@@ -27,6 +27,9 @@
 #include "authoring/simulate/simulate_machine.h"
 #include "authoring/simulate/simulate_report.h"
 #include "authoring/verbs.h"
+#ifdef _WIN32
+#include "windows_host.h"
+#endif
 #include "launcher/launcher.h"
 #include "resource.h"
 #include "settings/names.h"
@@ -41,6 +44,8 @@ struct Options {
     std::string folder;
     std::string image;      // the ISO image the folder was taken from; "" for a folder
     std::string imageLabel; // its volume label
+    std::string cdRoot;     // the folder as given when it is a CD-ROM drive's root
+    std::string cdLabel;    // that drive's volume label
     std::string launcher;   // Windows path relative to the disc root; "" when not known
     bool json = false;
     unsigned codePage = DefaultDiscCodePage; // the ANSI code page of the disc's machines
@@ -330,9 +335,9 @@ bool Checker::SetUpLauncher(std::string *error) {
         return false;
     }
     settingsReadable_ = true;
-    struct stat info;
-    if (stat(host.c_str(), &info) == 0) {
-        wholeSize_ = static_cast<unsigned>(info.st_size) + 2;
+    standin::HostFileInfo info = standin::StatHostFile(host);
+    if (info.exists) {
+        wholeSize_ = static_cast<unsigned>(info.size) + 2;
     }
     RegistryKeyName[0] = '\0';
     ReadRegistryKeyName();
@@ -1193,7 +1198,7 @@ int Checker::Run() {
         std::fprintf(stderr, "autorun-tool check: %s\n", error.c_str());
         return 2;
     }
-    if (!options_.image.empty()) {
+    if (!options_.image.empty() || !options_.cdRoot.empty()) {
         standin::SetDriveReadOnly(DiscDrive, true); // a CD-ROM drive, as the image is mounted
     }
     bool launcherGiven = !options_.launcher.empty();
@@ -1291,6 +1296,11 @@ void Checker::Print() const {
         std::printf("%s: read as Windows reads it in a CD-ROM drive (%c:, read-only, its Joliet "
                     "names), volume label \"%s\"\n",
                     options_.image.c_str(), DiscDrive, options_.imageLabel.c_str());
+    }
+    if (!options_.cdRoot.empty()) {
+        std::printf("%s: the root of a CD-ROM drive, read as the launcher reads it there (%c:, "
+                    "read-only), volume label \"%s\"\n",
+                    options_.cdRoot.c_str(), DiscDrive, options_.cdLabel.c_str());
     }
     int counts[3] = {0, 0, 0};
     for (const Diagnostic &d : diagnostics_) {
@@ -1456,6 +1466,23 @@ int CheckCommand(int argc, char **argv) {
     // An image is read into a folder of the tool's own, checked there as the
     // launcher sees it from a CD-ROM drive, and the folder removed after.
     TemporaryFolder extracted;
+#ifdef _WIN32
+    // Windows mounts an image itself, as the launcher will find it: as a
+    // CD-ROM drive, whose root is checked as that drive.
+    if (IsDiscImage(options.folder)) {
+        std::fprintf(stderr,
+                     "autorun-tool check: '%s' is neither a folder nor an image the tool reads "
+                     "on Windows: open the image in Explorer, which mounts it as a drive, and "
+                     "check that drive (e.g. 'autorun-tool check F:\\')\n",
+                     options.folder.c_str());
+        return 2;
+    }
+    host::Volume volume = host::VolumeOfRoot(options.folder);
+    if (volume.type == "cdrom") {
+        options.cdRoot = options.folder;
+        options.cdLabel = volume.label;
+    }
+#endif
     if (IsDiscImage(options.folder)) {
         std::string error;
         std::string into;
