@@ -53,8 +53,14 @@ target_link_libraries(autorun-tool PRIVATE launcher_core winapi)
 target_compile_options(autorun-tool PRIVATE ${LAUNCHER_WARNINGS} -Wno-restrict)
 # Static, so the tool runs from the bundle with no DLL beside it; wmain, so
 # the command line arrives in UTF-16 whatever the machine's code page.
-target_link_options(autorun-tool PRIVATE -static -municode
+# No path of the build machine and no link time stamp: two builds of one
+# commit are the same bytes, as the bundle needs.
+target_link_options(autorun-tool PRIVATE -static -municode -s -Wl,--no-insert-timestamp
                     -Wl,-Map=${CMAKE_BINARY_DIR}/autorun-tool.map)
+foreach(target winapi_host winapi launcher_core autorun-tool)
+    target_compile_options(${target} PRIVATE -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=
+                           -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+endforeach()
 set_target_properties(autorun-tool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The tool's own suite under Wine, against the same goldens as the Linux
