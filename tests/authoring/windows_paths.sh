@@ -57,6 +57,22 @@ while IFS='|' read -r name folder first; do
     [ "$actual" = "$expected" ] || fail "$name ($folder): $(diff <(printf '%s\n' "$expected") <(printf '%s\n' "$actual"))"
 done <<<"$cases"
 
+# A disc for code page 932 machines: autorun.ini in 932 names its setup in
+# the folder セットアップ, which the system's own conversion must find.
+cp -R "$source/tests/authoring/discs/clean" "$work/cp932"
+rm -f "$work/cp932/AUTORUN.INF"
+mv "$work/cp932/setup" "$work/cp932/セットアップ"
+sed "s/^Setup (Installer).*/Setup (Installer) Path and File=セットアップ\\\\SETUP.EXE/" "$source/tests/authoring/discs/clean/autorun.ini" |
+    iconv -t CP932 >"$work/cp932/autorun.ini"
+for codepage in 932 1252; do
+    actual=$("$tool" check "Z:${work//\//\\}\\cp932" --codepage $codepage 2>&1)
+    status=$?
+    case $codepage in
+    932) [ "$status" = 0 ] && [[ "$actual" =~ "0 errors" ]] || fail "code page 932 disc: exit status $status: $actual" ;;
+    1252) [ "$status" = 1 ] && [[ "$actual" =~ \[setup-not-found\] ]] || fail "code page 932 disc read in 1252: exit status $status: $actual" ;;
+    esac
+done
+
 # simulate and matrix read the same folders as on Linux.
 actual=$("$tool" simulate "Z:${work//\//\\}\\Prüfung\\ディスク\\Übersicht" 2>&1)
 [ "$actual" = "$(cat "$source/tests/authoring/simulate-example.txt")" ] ||
