@@ -2,12 +2,15 @@
 
 #include <standin.h>
 
-#include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -15,32 +18,58 @@ std::string MountedRoot; // the disc folder as mapped, without a trailing "/"
 
 std::string Existing(const std::string &windowsPath, bool wantDirectory) {
     std::string host = standin::HostPath(windowsPath.c_str());
-    struct stat info;
-    if (host.empty() || stat(host.c_str(), &info) != 0) {
+    standin::HostFileInfo info = standin::StatHostFile(host);
+    return (wantDirectory ? info.directory : info.regular) ? host : "";
+}
+
+// The folder's full path without links, as the stand-in maps it; "" when it
+// cannot be read. A Windows host's path keeps its drive or server ("F:/",
+// "//server/share/disc") with "/" between the names.
+std::string ResolvedFolder(const std::string &folder) {
+#ifdef _WIN32
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::canonical(standin::HostFsPath(folder), error);
+    if (error) {
         return "";
     }
-    return (wantDirectory ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode)) ? host : "";
+    std::filesystem::directory_iterator listing(path, error);
+    if (error) {
+        return "";
+    }
+    std::string resolved = standin::HostPathOf(path);
+    for (char &c : resolved) {
+        c = c == '\\' ? '/' : c;
+    }
+    return resolved;
+#else
+    char resolved[PATH_MAX];
+    if (realpath(folder.c_str(), resolved) == nullptr || access(resolved, R_OK | X_OK) != 0) {
+        return "";
+    }
+    return resolved;
+#endif
 }
 
 } // namespace
 
 bool MountDiscFolder(const std::string &folder, char drive, std::string *error) {
-    struct stat info;
-    if (stat(folder.c_str(), &info) != 0) {
+    standin::HostFileInfo info = standin::StatHostFile(folder);
+    if (!info.exists) {
         *error = "cannot find the disc folder '" + folder + "'";
         return false;
     }
-    if (!S_ISDIR(info.st_mode)) {
+    if (!info.directory) {
         *error = "'" + folder + "' is not a folder; give the folder that holds the disc's files";
         return false;
     }
-    char resolved[PATH_MAX];
-    if (realpath(folder.c_str(), resolved) == nullptr || access(resolved, R_OK | X_OK) != 0) {
+    MountedRoot = ResolvedFolder(folder);
+    if (MountedRoot.empty()) {
         *error = "cannot read the disc folder '" + folder + "'";
         return false;
     }
-    MountedRoot = resolved;
-    while (MountedRoot.size() > 1 && MountedRoot.back() == '/') {
+    // A root keeps its "/" ("/", "F:/"); a folder below one loses it.
+    while (MountedRoot.size() > 1 && MountedRoot.back() == '/' &&
+           MountedRoot[MountedRoot.size() - 2] != ':') {
         MountedRoot.pop_back();
     }
     standin::MapDrive(drive, MountedRoot);
@@ -56,7 +85,7 @@ std::string FindDiscDirectory(const std::string &windowsPath) {
 }
 
 std::string DiscRelativePath(const std::string &hostPath) {
-    std::string prefix = MountedRoot == "/" ? "/" : MountedRoot + "/";
+    std::string prefix = MountedRoot.back() == '/' ? MountedRoot : MountedRoot + "/";
     if (hostPath.compare(0, prefix.size(), prefix) == 0) {
         return hostPath.substr(prefix.size());
     }

@@ -2,9 +2,14 @@
 // burned, by running the launcher's own code over the Windows API stand-in.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "authoring/verbs.h"
 #include "version.h"
+#ifdef _WIN32
+#include "windows_host.h"
+#endif
 
 namespace {
 
@@ -30,9 +35,7 @@ void PrintUsage(FILE *out) {
     std::fprintf(out, "\n'autorun-tool VERB --help' describes a verb's options.\n");
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
+int Run(int argc, char **argv) {
     if (argc < 2) {
         PrintUsage(stderr);
         return 2;
@@ -44,7 +47,10 @@ int main(int argc, char **argv) {
         return 0;
     }
     if (std::strcmp(name, "--version") == 0) {
-        std::printf("autorun-tool %s\n", LAUNCHER_VERSION_STRING);
+        std::printf("autorun-tool %s\n%s\n"
+                    "Anyone may use, copy, modify and distribute it, with or without fee, and "
+                    "need add no notice; it comes with no warranty (LICENSE).\n",
+                    LAUNCHER_VERSION_STRING, LAUNCHER_COPYRIGHT);
         return 0;
     }
     for (const Verb &verb : Verbs) {
@@ -56,3 +62,24 @@ int main(int argc, char **argv) {
     PrintUsage(stderr);
     return 2;
 }
+
+} // namespace
+
+#ifdef _WIN32
+// The arguments arrive in UTF-16 and go on in UTF-8, as on Linux, whatever
+// the machine's ANSI code page; the console shows the UTF-8 the tool prints.
+int wmain(int, wchar_t **) {
+    host::PrepareOutput();
+    std::vector<std::string> arguments = host::Utf8Arguments();
+    std::vector<char *> argv;
+    for (std::string &argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    return Run(static_cast<int>(arguments.size()), argv.data());
+}
+#else
+int main(int argc, char **argv) {
+    return Run(argc, argv);
+}
+#endif

@@ -11,7 +11,7 @@ function(add_check_golden name disc status)
     string(REPLACE ";" "|" extra "${ARGN}")
     foreach(format text json)
         add_test(NAME authoring.check.${name}.${format}
-                 COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:autorun-tool> -DDISC=${disc}
+                 COMMAND ${CMAKE_COMMAND} -DTOOL=${AUTHORING_TOOL} -DDISC=${disc}
                          -DSTATUS=${status} "-DEXTRA=${extra}" -DFORMAT=${format}
                          -DGOLDEN=${CHECK_GOLDEN}/check-${name}.${format}
                          -P ${CMAKE_SOURCE_DIR}/cmake/check_golden.cmake)
@@ -32,18 +32,18 @@ add_check_golden(other-steered ${CHECK_DISCS}/other 1 --werror
 # The table of codes against the sources and docs/authoring.md, and the verbs
 # that use it (explain, --list-codes, --disable, --werror).
 add_test(NAME authoring.check.codes
-         COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:autorun-tool> -DSOURCE=${CMAKE_SOURCE_DIR}
+         COMMAND ${CMAKE_COMMAND} -DTOOL=${AUTHORING_TOOL} -DSOURCE=${CMAKE_SOURCE_DIR}
                  -DDISCS=${CHECK_DISCS} -P ${CMAKE_SOURCE_DIR}/cmake/check_codes.cmake)
 
 # The splash picture's diagnostics on a table of small pictures written at
 # test time.
 add_test(NAME authoring.check.splash_pictures
          COMMAND ${CMAKE_SOURCE_DIR}/tests/authoring/pictures/splash_pictures.sh
-                 $<TARGET_FILE:autorun-tool> ${CMAKE_BINARY_DIR}/check-splash-pictures)
+                 ${AUTHORING_TOOL} ${CMAKE_BINARY_DIR}/check-splash-pictures)
 set_tests_properties(authoring.check.splash_pictures PROPERTIES TIMEOUT 120)
 
 add_test(NAME authoring.check.bad_input
-         COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:autorun-tool>
+         COMMAND ${CMAKE_COMMAND} -DTOOL=${AUTHORING_TOOL}
                  -DWORK=${CMAKE_BINARY_DIR}/check-bad-input
                  -P ${CMAKE_SOURCE_DIR}/cmake/check_bad_input.cmake)
 set_tests_properties(authoring.check.bad_input PROPERTIES TIMEOUT 120)

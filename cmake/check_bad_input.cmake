@@ -15,7 +15,7 @@ file(WRITE ${WORK}/huge/autorun.ini "[general info]\n${lines}")
 # label | expected message (regex) | arguments, separated by ","
 set(cases
     "missing folder|cannot find the disc folder|${WORK}/no-such-folder"
-    "a file as the folder|is not a folder|${WORK}/a-file"
+    "a file that is no image|is neither a folder nor an|${WORK}/a-file"
     "binary autorun.ini|autorun.ini: it is not a text file \\(a NUL byte at offset|${WORK}/binary"
     "10 MB autorun.ini|autorun.ini: it is [0-9]+ bytes long.*not checked|${WORK}/huge"
     "no folder|usage: autorun-tool check|"

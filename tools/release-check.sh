@@ -41,6 +41,11 @@ bundle=$(ls -d "$work"/unpacked/product-launcher-*)
     fail "the bundle's autorun-tool made no image"
 xorriso -no_rc -osirrox on -indev "$work/bundle.iso" -extract /LAUNCH.EXE "$work/bundle-launch.exe" >/dev/null 2>&1
 cmp -s "$work/bundle-launch.exe" "$bundle/launcher.exe" || fail "the bundle's tool did not use the launcher beside it"
+# Both tools of the bundle give the same check of the example disc.
+linux_check=$("$bundle/autorun-tool" check "$bundle/example-disc" 2>&1; echo "exit status $?")
+windows_check=$(tools/wine-run.sh build/windows-tool/wineprefix "$bundle/autorun-tool.exe" check "$bundle/example-disc" 2>&1; echo "exit status $?")
+[ -n "$linux_check" ] && [ "$linux_check" = "$windows_check" ] ||
+    fail "the bundle's two tools check the example differently: $(diff <(echo "$linux_check") <(echo "$windows_check"))"
 
 # Signed with a throwaway certificate: both executables verify, the sums hold.
 openssl req -x509 -newkey rsa:2048 -sha256 -days 1 -nodes -subj "/CN=Product Launcher test signing" \
@@ -52,7 +57,7 @@ openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/c
 tools/release.sh --cert "$work/cert.p12" --password-file "$work/password" -o "$work/signed" >/dev/null
 unzip -q "$work"/signed/*.zip -d "$work/signed/unpacked"
 signed=$(ls -d "$work"/signed/unpacked/product-launcher-*)
-for exe in launcher.exe launcher-x64.exe; do
+for exe in launcher.exe launcher-x64.exe autorun-tool.exe; do
     osslsigncode verify -in "$signed/$exe" -CAfile "$work/cert.pem" -ignore-crl >/dev/null 2>&1 ||
         fail "the signed bundle's $exe does not verify"
 done

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Signs a launcher executable (Authenticode, SHA-256) with osslsigncode.
+# Signs a Windows executable of the release (a launcher, autorun-tool.exe)
+# with osslsigncode (Authenticode, SHA-256).
 #   tools/sign.sh EXE CERT.p12 [--password-file FILE] [--timestamp URL] [-o OUT]
 # CERT.p12 holds the code-signing certificate and its private key. The
 # signature replaces the file in place unless -o names another file.

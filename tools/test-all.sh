@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds all three builds and runs every test: the native suite over the
+# Builds all four builds and runs every test: the native suite over the
 # stand-in, the Windows tests and the end-to-end suite under Wine for both
-# Windows builds (i686 and x64, each in its own prefix), and the
+# Windows builds (i686 and x64, each in its own prefix), the Windows build of
+# the author tool under Wine against the Linux tool's goldens, and the
 # robustness checks (sanitizers, short fuzz runs, static analysis, PE checks).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,6 +37,11 @@ echo "== windows-x64 build and tests under Wine"
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64
 run_ctest windows-x64
+
+echo "== windows-tool: autorun-tool.exe and its suite under Wine, against the Linux tool's goldens"
+cmake --preset windows-tool >/dev/null
+cmake --build --preset windows-tool
+run_ctest windows-tool
 
 echo "== release checks: two clean builds give the same bytes; both exes sign and verify"
 tools/reproducible-check.sh

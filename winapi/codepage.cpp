@@ -4,10 +4,17 @@
 // that show such text. Code page 1252 keeps its own table, because the system
 // gives each of its five undefined bytes a character (the C library's
 // converter refuses them); every other code page goes through the C library's
-// converter.
+// converter on Linux, and through the system's own conversion, in the disc's
+// code page and never the machine's, on Windows. Both go one character at a
+// time where a sequence cannot be converted, so both give the same
+// replacements.
 #include <standin.h>
 
+#ifdef _WIN32
+#include "windows_host.h"
+#else
 #include <iconv.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -52,6 +59,7 @@ int UnicodeToAnsi(char32_t c) {
 
 namespace {
 
+#ifndef _WIN32
 // A converter between UTF-8 and one code page, opened once per direction.
 struct Converter {
     unsigned codePage = 0;
@@ -81,6 +89,8 @@ iconv_t ConverterFor(unsigned codePage, bool toUtf8) {
     return converter.handle;
 }
 
+#endif
+
 void AppendUtf8(std::string *out, char32_t c) {
     if (c < 0x80) {
         out->push_back(static_cast<char>(c));
@@ -99,6 +109,7 @@ void AppendUtf8(std::string *out, char32_t c) {
     }
 }
 
+#ifndef _WIN32
 // Runs text through a converter; where it stops on a sequence it cannot
 // convert, the replacement goes out instead and skip(position) says how many
 // input bytes that sequence takes.
@@ -129,6 +140,8 @@ std::string Convert(iconv_t handle, std::string_view text, const char *replaceme
     return out;
 }
 
+#endif
+
 // The length of the UTF-8 sequence text begins with: 1 for a stray byte.
 std::size_t Utf8SequenceLength(std::string_view text) {
     unsigned char lead = static_cast<unsigned char>(text[0]);
@@ -146,6 +159,7 @@ namespace standin {
 
 namespace detail {
 void ResetCodePages() {
+#ifndef _WIN32
     for (const Converter &converter : OpenConverters()) {
         if (converter.handle != reinterpret_cast<iconv_t>(-1)) {
             iconv_close(converter.handle);
@@ -153,6 +167,7 @@ void ResetCodePages() {
     }
     OpenConverters().clear();
     OpenConverters().shrink_to_fit();
+#endif
 }
 } // namespace detail
 
@@ -178,6 +193,29 @@ std::string AnsiToUtf8(std::string_view ansi, bool *exact) {
         }
         return out;
     }
+#ifdef _WIN32
+    // A byte the code page does not define, or a lead byte without its trail
+    // byte: one replacement for it, and the next byte read anew.
+    std::string out;
+    for (std::size_t i = 0; i < ansi.size();) {
+        std::size_t length =
+            host::IsLeadByte(codePage, static_cast<unsigned char>(ansi[i])) && i + 1 < ansi.size()
+                ? 2
+                : 1;
+        char32_t c = 0;
+        if (host::CodePageToUnicode(codePage, ansi.substr(i, length), &c)) {
+            AppendUtf8(&out, c);
+            i += length;
+            continue;
+        }
+        out += "\xEF\xBF\xBD";
+        ++i;
+        if (exact != nullptr) {
+            *exact = false;
+        }
+    }
+    return out;
+#else
     iconv_t handle = ConverterFor(codePage, true);
     if (handle == reinterpret_cast<iconv_t>(-1)) {
         if (exact != nullptr) {
@@ -189,6 +227,7 @@ std::string AnsiToUtf8(std::string_view ansi, bool *exact) {
     // byte: the system's conversion gives one replacement for it.
     return Convert(
         handle, ansi, "\xEF\xBF\xBD", [](std::string_view) { return std::size_t{1}; }, exact);
+#endif
 }
 
 std::string Utf8ToAnsi(std::string_view utf8, bool *exact) {
@@ -215,6 +254,28 @@ std::string Utf8ToAnsi(std::string_view utf8, bool *exact) {
         }
         return out;
     }
+#ifdef _WIN32
+    // A character the code page has no form for, or a sequence that is no
+    // character, becomes the system's default character, "?".
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t length = Utf8SequenceLength(utf8.substr(i));
+        std::string_view sequence = utf8.substr(i, length);
+        char32_t c = DecodeUtf8(sequence);
+        std::string bytes;
+        if ((c != 0xFFFD || sequence == "\xEF\xBF\xBD") &&
+            host::UnicodeToCodePage(codePage, c, &bytes)) {
+            out += bytes;
+        } else {
+            out += '?';
+            if (exact != nullptr) {
+                *exact = false;
+            }
+        }
+        i += length;
+    }
+    return out;
+#else
     iconv_t handle = ConverterFor(codePage, false);
     if (handle == reinterpret_cast<iconv_t>(-1)) {
         if (exact != nullptr) {
@@ -225,6 +286,7 @@ std::string Utf8ToAnsi(std::string_view utf8, bool *exact) {
     // A character the code page has no form for becomes the system's default
     // character, "?".
     return Convert(handle, utf8, "?", Utf8SequenceLength, exact);
+#endif
 }
 
 std::string CharacterToAnsi(char32_t c, bool *exact) {

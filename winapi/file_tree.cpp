@@ -10,20 +10,36 @@
 // names exactly as written (the case-insensitive lookup is the caller's, as
 // over a host directory), an open file keeps the bytes it had when a rewrite
 // replaced it, and a rewrite goes through a temporary name beside the file.
+//
+// Host directories are reached through std::filesystem and a descriptor for
+// reading, the one layer for Linux and Windows; where the two differ (the
+// encoding of names, opening, replacing a file, a temporary folder), the
+// Windows build calls the host layer (host/windows_host.h), which alone sees
+// the real Windows API.
 #include <standin.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+
+#include "windows_host.h"
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -119,8 +135,9 @@ bool PutHostFile(const std::string &hostPath, const std::string &bytes) {
     }
     if (!IsMemory(hostPath)) {
         std::error_code error;
-        std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path(), error);
-        std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
+        std::filesystem::path path = HostFsPath(hostPath);
+        std::filesystem::create_directories(path.parent_path(), error);
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out << bytes;
         return static_cast<bool>(out);
     }
@@ -145,20 +162,25 @@ bool MakeHostFolders(const std::string &hostPath) {
     }
     if (!IsMemory(hostPath)) {
         std::error_code error;
-        std::filesystem::create_directories(hostPath, error);
-        return std::filesystem::is_directory(hostPath, error);
+        std::filesystem::create_directories(HostFsPath(hostPath), error);
+        return std::filesystem::is_directory(HostFsPath(hostPath), error);
     }
     return MakeMemoryFolders(hostPath);
 }
 
 bool SetHostReadOnly(const std::string &hostPath, bool readOnly) {
     if (!IsMemory(hostPath)) {
-        struct stat info;
-        if (stat(hostPath.c_str(), &info) != 0) {
+        using std::filesystem::perms;
+        std::error_code error;
+        std::filesystem::path path = HostFsPath(hostPath);
+        std::filesystem::file_status status = std::filesystem::status(path, error);
+        if (error || !std::filesystem::exists(status)) {
             return false;
         }
-        mode_t mode = S_ISDIR(info.st_mode) ? 0755 : 0644;
-        return chmod(hostPath.c_str(), readOnly ? (mode & ~0222u) : mode) == 0;
+        perms mode = std::filesystem::is_directory(status) ? perms(0755) : perms(0644);
+        std::filesystem::permissions(path, readOnly ? (mode & ~perms(0222)) : mode,
+                                     std::filesystem::perm_options::replace, error);
+        return !error;
     }
     auto found = nodes.find(hostPath);
     if (found == nodes.end()) {
@@ -171,7 +193,7 @@ bool SetHostReadOnly(const std::string &hostPath, bool readOnly) {
 bool RemoveHostPath(const std::string &hostPath) {
     if (!IsMemory(hostPath)) {
         std::error_code error;
-        return std::filesystem::remove_all(hostPath, error) > 0;
+        return std::filesystem::remove_all(HostFsPath(hostPath), error) > 0;
     }
     auto first = nodes.find(hostPath);
     if (first == nodes.end()) {
@@ -190,14 +212,15 @@ std::map<std::string, std::string> HostTree(const std::string &hostDirectory) {
     std::map<std::string, std::string> tree;
     if (!IsMemory(hostDirectory)) {
         std::error_code error;
-        for (auto it = std::filesystem::recursive_directory_iterator(hostDirectory, error);
+        for (auto it =
+                 std::filesystem::recursive_directory_iterator(HostFsPath(hostDirectory), error);
              !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
             if (it->is_regular_file()) {
                 std::ifstream in(it->path(), std::ios::binary);
-                tree[it->path().string()] = std::string(std::istreambuf_iterator<char>(in),
-                                                        std::istreambuf_iterator<char>());
+                tree[HostPathOf(it->path())] = std::string(std::istreambuf_iterator<char>(in),
+                                                           std::istreambuf_iterator<char>());
             } else if (it->is_directory()) {
-                tree[it->path().string() + "/"] = "";
+                tree[HostPathOf(it->path()) + "/"] = "";
             }
         }
         return tree;
@@ -221,28 +244,7 @@ bool IsMemoryPath(const std::string &hostPath) {
 }
 
 HostEntry StatHost(const std::string &hostPath) {
-    HostEntry entry;
-    if (hostPath.empty()) {
-        return entry;
-    }
-    if (!IsMemory(hostPath)) {
-        struct stat info;
-        if (stat(hostPath.c_str(), &info) == 0) {
-            entry.exists = true;
-            entry.directory = S_ISDIR(info.st_mode);
-            entry.regular = S_ISREG(info.st_mode);
-            // The mode bits, not access(): tests run as root, who may write anything.
-            entry.readOnly = (info.st_mode & 0222) == 0;
-        }
-        return entry;
-    }
-    if (const MemoryNode *node = FindNode(hostPath)) {
-        entry.exists = true;
-        entry.directory = node->directory;
-        entry.regular = !node->directory;
-        entry.readOnly = node->readOnly;
-    }
-    return entry;
+    return StatHostFile(hostPath);
 }
 
 bool ResolveMemoryEntry(std::string &hostPath, std::size_t nameStart) {
@@ -297,26 +299,22 @@ bool ReadHostFile(const std::string &hostPath, std::string *bytes) {
         *bytes = *content;
         return true;
     }
-    struct stat info;
-    if (stat(hostPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (!StatHostFile(hostPath).regular) {
         return false;
     }
-    int descriptor = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    int descriptor = OpenHostForReading(hostPath);
     if (descriptor < 0) {
         return false;
     }
     char chunk[4096];
     for (;;) {
-        ssize_t got = read(descriptor, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
+        long long got = ReadHost(descriptor, chunk, sizeof chunk);
         if (got <= 0) {
             break;
         }
         bytes->append(chunk, static_cast<std::size_t>(got));
     }
-    close(descriptor);
+    CloseHost(descriptor);
     return true;
 }
 
@@ -347,5 +345,222 @@ void ResetMemoryFolders() {
     nodes.clear();
 }
 
+bool ReplaceHostFile(const std::string &hostPath, const std::string &content) {
+    std::string target = hostPath;
+    HostFileInfo info = StatHostFile(target);
+    if (info.exists) {
+        if (!info.regular || info.readOnly) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+#ifndef _WIN32
+        char resolved[PATH_MAX];
+        if (realpath(target.c_str(), resolved) != nullptr) {
+            target = resolved; // a link keeps pointing at the rewritten file
+        }
+#endif
+    }
+    std::string directory = target.substr(0, target.find_last_of('/'));
+    if (directory.empty()) {
+        directory = "/";
+    }
+    HostFileInfo folder = StatHostFile(directory);
+    if (!folder.directory) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    if (folder.readOnly) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+
+#ifdef _WIN32
+    // The temporary file takes the target's name and a number; a read-only
+    // target was refused above, so the copy needs no attributes of its own.
+    std::string name;
+    int descriptor = -1;
+    for (unsigned attempt = 0; attempt < 100 && descriptor < 0; ++attempt) {
+        name = target + "." + std::to_string(std::random_device{}() % 1000000u);
+        descriptor = _wopen(HostFsPath(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                            _S_IREAD | _S_IWRITE);
+    }
+    bool written = descriptor >= 0;
+#else
+    std::string temporary = target + ".XXXXXX";
+    std::vector<char> buffer(temporary.begin(), temporary.end());
+    buffer.push_back('\0');
+    int descriptor = mkstemp(buffer.data());
+    std::string name = buffer.data();
+    struct stat mode;
+    bool written =
+        descriptor >= 0 &&
+        fchmod(descriptor, info.exists && stat(target.c_str(), &mode) == 0 ? (mode.st_mode & 07777)
+                                                                           : 0644) == 0;
+#endif
+    if (descriptor < 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    std::size_t done = 0;
+    while (written && done < content.size()) {
+        std::size_t chunk = content.size() - done < 65536 ? content.size() - done : 65536;
+#ifdef _WIN32
+        long long put = _write(descriptor, content.data() + done, static_cast<unsigned>(chunk));
+#else
+        long long put = write(descriptor, content.data() + done, chunk);
+#endif
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            written = false;
+            break;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    if (!CloseHost(descriptor)) {
+        written = false;
+    }
+#ifdef _WIN32
+    bool replaced = written && host::MoveOver(name, target);
+    if (!replaced) {
+        _wunlink(HostFsPath(name).c_str());
+    }
+#else
+    bool replaced = written && rename(name.c_str(), target.c_str()) == 0;
+    if (!replaced) {
+        unlink(name.c_str());
+    }
+#endif
+    if (!replaced) {
+        SetLastError(ERROR_ACCESS_DENIED);
+    }
+    return replaced;
+}
+
+int OpenHostForReading(const std::string &hostPath) {
+#ifdef _WIN32
+    return _wopen(HostFsPath(hostPath).c_str(), _O_RDONLY | _O_BINARY);
+#else
+    return open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+#endif
+}
+
+long long ReadHost(int descriptor, char *bytes, std::size_t count) {
+    for (;;) {
+#ifdef _WIN32
+        long long got = _read(descriptor, bytes, static_cast<unsigned>(count));
+#else
+        long long got = read(descriptor, bytes, count);
+#endif
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        return got;
+    }
+}
+
+bool CloseHost(int descriptor) {
+    if (descriptor < 0) {
+        return false;
+    }
+#ifdef _WIN32
+    return _close(descriptor) == 0;
+#else
+    return close(descriptor) == 0;
+#endif
+}
+
+std::vector<std::string> HostDirectoryNames(const std::string &hostDirectory) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator(HostFsPath(hostDirectory), error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        names.push_back(HostPathOf(it->path().filename()));
+    }
+    return names;
+}
+
+bool HostEntryExists(const std::string &hostPath) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(HostFsPath(hostPath), error));
+}
+
 } // namespace detail
+
+std::filesystem::path HostFsPath(const std::string &hostPath) {
+#ifdef _WIN32
+    return std::filesystem::path(host::Wide(hostPath));
+#else
+    return std::filesystem::path(hostPath);
+#endif
+}
+
+std::string HostPathOf(const std::filesystem::path &path) {
+#ifdef _WIN32
+    return host::Utf8(path.native());
+#else
+    return path.native();
+#endif
+}
+
+HostFileInfo StatHostFile(const std::string &hostPath) {
+    HostFileInfo entry;
+    if (hostPath.empty()) {
+        return entry;
+    }
+    if (!IsMemory(hostPath)) {
+        // The mode bits, not access(): tests run as root, who may write anything.
+        using std::filesystem::perms;
+        std::error_code error;
+        std::filesystem::path path = HostFsPath(hostPath);
+        std::filesystem::file_status status = std::filesystem::status(path, error);
+        if (!error && std::filesystem::exists(status)) {
+            entry.exists = true;
+            entry.directory = std::filesystem::is_directory(status);
+            entry.regular = std::filesystem::is_regular_file(status);
+            entry.readOnly = (status.permissions() & perms(0222)) == perms::none;
+            if (entry.regular) {
+                std::uintmax_t size = std::filesystem::file_size(path, error);
+                entry.size = error ? 0 : size;
+            }
+        }
+        return entry;
+    }
+    if (const MemoryNode *node = FindNode(hostPath)) {
+        entry.exists = true;
+        entry.directory = node->directory;
+        entry.regular = !node->directory;
+        entry.readOnly = node->readOnly;
+        entry.size = node->bytes == nullptr ? 0 : node->bytes->size();
+    }
+    return entry;
+}
+
+std::string MakeHostTemporaryFolder(const char *prefix) {
+#ifdef _WIN32
+    std::error_code error;
+    std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    if (error) {
+        return std::string();
+    }
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = std::string(prefix) + "." + std::to_string(random() % 1000000u);
+        std::filesystem::path folder = base / host::Wide(name);
+        if (std::filesystem::create_directory(folder, error) && !error) {
+            return HostPathOf(folder);
+        }
+    }
+    return std::string();
+#else
+    const char *tmp = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/" + prefix + ".XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    return mkdtemp(buffer.data()) == nullptr ? std::string() : std::string(buffer.data());
+#endif
+}
+
 } // namespace standin

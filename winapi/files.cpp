@@ -8,11 +8,11 @@
 // it. Only ASCII letters fold; other bytes compare exactly.
 #include <standin.h>
 
-#include <dirent.h>
-#include <fcntl.h>
+#ifdef _WIN32
+#include "windows_host.h"
+#else
 #include <locale.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -40,9 +40,7 @@ struct OpenedFile {
 };
 
 void Close(const OpenedFile &file) {
-    if (file.descriptor >= 0) {
-        close(file.descriptor);
-    }
+    standin::detail::CloseHost(file.descriptor);
 }
 
 // Open files, keyed by the value handed to the caller. HFILEs and HANDLEs get
@@ -68,27 +66,32 @@ bool SameIgnoringCase(const std::string &a, const char *b) {
     return i == a.size() && b[i] == '\0';
 }
 
+// Whether the host finds a name only as it is spelt. A Windows host finds
+// any spelling, so there the directory is always listed: the name the disc
+// spells is the answer on both hosts, whatever case the launcher asked in.
+#ifdef _WIN32
+constexpr bool HostMatchesExactly = false;
+#else
+constexpr bool HostMatchesExactly = true;
+#endif
+
 // The entry of hostDirectory whose name matches component without regard to
 // case; an exact match wins, then the first match in byte order so that the
-// answer does not depend on the order readdir happens to return. Empty when
-// there is none.
+// answer does not depend on the order the directory happens to be listed in.
+// Empty when there is none.
 std::string FindEntry(const std::string &hostDirectory, const std::string &component) {
-    struct stat info;
-    std::string exact = hostDirectory + "/" + component;
-    if (lstat(exact.c_str(), &info) == 0) {
+    if (HostMatchesExactly && standin::detail::HostEntryExists(hostDirectory + "/" + component)) {
         return component;
     }
-    DIR *directory = opendir(hostDirectory.c_str());
-    if (directory == nullptr) {
-        return std::string();
-    }
     std::string best;
-    while (const dirent *entry = readdir(directory)) {
-        if (SameIgnoringCase(component, entry->d_name) && (best.empty() || best > entry->d_name)) {
-            best = entry->d_name;
+    for (const std::string &name : standin::detail::HostDirectoryNames(hostDirectory)) {
+        if (name == component) {
+            return name;
+        }
+        if (SameIgnoringCase(component, name.c_str()) && (best.empty() || best > name)) {
+            best = name;
         }
     }
-    closedir(directory);
     return best;
 }
 
@@ -98,7 +101,9 @@ bool utf8HostNames = false;
 // file names (its table of upper-case letters); a name that is not valid
 // UTF-8 is kept as its bytes, so it matches only itself.
 std::u32string FoldedUtf8(const std::string &name) {
+#ifndef _WIN32
     static locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+#endif
     std::u32string folded;
     for (std::size_t i = 0; i < name.size();) {
         unsigned char lead = static_cast<unsigned char>(name[i]);
@@ -108,9 +113,15 @@ std::u32string FoldedUtf8(const std::string &name) {
             c = 0x110000 + lead; // no character: the byte stands for itself
             length = 1;
         }
+#ifdef _WIN32
+        if (c < 0x110000) {
+            c = host::UpperCase(c);
+        }
+#else
         if (c < 0x110000 && unicode != static_cast<locale_t>(0)) {
             c = static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), unicode));
         }
+#endif
         folded.push_back(c);
         i += length;
     }
@@ -121,22 +132,19 @@ std::u32string FoldedUtf8(const std::string &name) {
 // file as the UTF-8 name wanted: exactly, else without regard to case (the
 // first in byte order).
 std::string FindUtf8Entry(const std::string &hostDirectory, const std::string &wanted) {
-    struct stat info;
-    if (lstat((hostDirectory + "/" + wanted).c_str(), &info) == 0) {
+    if (HostMatchesExactly && standin::detail::HostEntryExists(hostDirectory + "/" + wanted)) {
         return wanted;
-    }
-    DIR *directory = opendir(hostDirectory.c_str());
-    if (directory == nullptr) {
-        return std::string();
     }
     std::u32string key = FoldedUtf8(wanted);
     std::string best;
-    while (const dirent *entry = readdir(directory)) {
-        if (FoldedUtf8(entry->d_name) == key && (best.empty() || best > entry->d_name)) {
-            best = entry->d_name;
+    for (const std::string &name : standin::detail::HostDirectoryNames(hostDirectory)) {
+        if (name == wanted) {
+            return name;
+        }
+        if (FoldedUtf8(name) == key && (best.empty() || best > name)) {
+            best = name;
         }
     }
-    closedir(directory);
     return best;
 }
 
@@ -174,7 +182,7 @@ bool OpenForReading(const char *windowsPath, OpenedFile *file) {
         file->bytes = standin::detail::OpenMemoryFile(host);
         return true;
     }
-    file->descriptor = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    file->descriptor = standin::detail::OpenHostForReading(host);
     if (file->descriptor < 0) {
         SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
         return false;
@@ -197,10 +205,7 @@ long ReadOpened(OpenedFile &file, char *bytes, UINT count) {
     // end of the file; the platform call does not, so read until done.
     UINT total = 0;
     while (total < count) {
-        ssize_t got = read(file.descriptor, bytes + total, count - total);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
+        long long got = standin::detail::ReadHost(file.descriptor, bytes + total, count - total);
         if (got < 0) {
             return -1;
         }
@@ -273,8 +278,8 @@ std::string HostPath(const char *windowsPath) {
     bool exists = true;
     for (std::string_view component : components) {
         std::size_t directoryEnd = host.size();
-        if (host != "/") {
-            host += '/';
+        if (host.back() != '/') {
+            host += '/'; // a root ("/", a Windows host's "F:/") ends in one already
         }
         std::size_t nameStart = host.size();
         if (memory) {

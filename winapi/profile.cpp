@@ -8,10 +8,6 @@
 // old in one rename so a failed write never leaves a half-written file.
 #include <standin.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -386,75 +382,14 @@ std::string FileLineEnd(const Profile &profile) {
     return "\r\n";
 }
 
-bool ReadOnly(const struct stat &info) {
-    return (info.st_mode & 0222) == 0;
-}
-
 // Replaces the host file with content by way of a temporary file beside it,
-// so the old content stays whole until the new one is complete. The mode
-// bits are checked rather than relying on the write to fail, because tests
-// run as root, who may write anything.
+// so the old content stays whole until the new one is complete (the host
+// layer, file_tree.cpp, does it for a host directory and a memory folder).
 bool StoreProfile(const std::string &hostPath, const std::string &content) {
     if (standin::detail::IsMemoryPath(hostPath)) {
         return standin::detail::ReplaceMemoryFile(hostPath, content);
     }
-    std::string target = hostPath;
-    struct stat info;
-    bool exists = stat(target.c_str(), &info) == 0;
-    if (exists) {
-        if (!S_ISREG(info.st_mode) || ReadOnly(info)) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return false;
-        }
-        char resolved[PATH_MAX];
-        if (realpath(target.c_str(), resolved) != nullptr) {
-            target = resolved; // a link keeps pointing at the rewritten file
-        }
-    }
-    std::string directory = target.substr(0, target.find_last_of('/'));
-    if (directory.empty()) {
-        directory = "/";
-    }
-    struct stat directoryInfo;
-    if (stat(directory.c_str(), &directoryInfo) != 0 || !S_ISDIR(directoryInfo.st_mode)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return false;
-    }
-    if (ReadOnly(directoryInfo)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-
-    std::string temporary = target + ".XXXXXX";
-    std::vector<char> name(temporary.begin(), temporary.end());
-    name.push_back('\0');
-    int descriptor = mkstemp(name.data());
-    if (descriptor < 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    bool written = fchmod(descriptor, exists ? (info.st_mode & 07777) : 0644) == 0;
-    std::size_t done = 0;
-    while (written && done < content.size()) {
-        ssize_t put = write(descriptor, content.data() + done, content.size() - done);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            written = false;
-            break;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    if (close(descriptor) != 0) {
-        written = false;
-    }
-    if (!written || rename(name.data(), target.c_str()) != 0) {
-        unlink(name.data());
-        SetLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    return true;
+    return standin::detail::ReplaceHostFile(hostPath, content);
 }
 
 // A name as the caller gave it, blanks trimmed: a view into the caller's text.

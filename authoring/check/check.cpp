@@ -19,12 +19,17 @@
 #include "authoring/check/check_text.h"
 #include "authoring/check/codes.h"
 #include "authoring/check/diagnostics.h"
+#include "authoring/check/disc_image.h"
 #include "authoring/check/splash_check.h"
 #include "authoring/disc_files.h"
+#include "authoring/host_programs.h"
 #include "authoring/json.h"
 #include "authoring/simulate/simulate_machine.h"
 #include "authoring/simulate/simulate_report.h"
 #include "authoring/verbs.h"
+#ifdef _WIN32
+#include "windows_host.h"
+#endif
 #include "launcher/launcher.h"
 #include "resource.h"
 #include "settings/names.h"
@@ -37,7 +42,11 @@ const char DiscDrive = 'E';
 
 struct Options {
     std::string folder;
-    std::string launcher; // Windows path relative to the disc root; "" when not known
+    std::string image;      // the ISO image the folder was taken from; "" for a folder
+    std::string imageLabel; // its volume label
+    std::string cdRoot;     // the folder as given when it is a CD-ROM drive's root
+    std::string cdLabel;    // that drive's volume label
+    std::string launcher;   // Windows path relative to the disc root; "" when not known
     bool json = false;
     unsigned codePage = DefaultDiscCodePage; // the ANSI code page of the disc's machines
     bool warningsFail = false;               // --werror
@@ -326,9 +335,9 @@ bool Checker::SetUpLauncher(std::string *error) {
         return false;
     }
     settingsReadable_ = true;
-    struct stat info;
-    if (stat(host.c_str(), &info) == 0) {
-        wholeSize_ = static_cast<unsigned>(info.st_size) + 2;
+    standin::HostFileInfo info = standin::StatHostFile(host);
+    if (info.exists) {
+        wholeSize_ = static_cast<unsigned>(info.size) + 2;
     }
     RegistryKeyName[0] = '\0';
     ReadRegistryKeyName();
@@ -1189,6 +1198,9 @@ int Checker::Run() {
         std::fprintf(stderr, "autorun-tool check: %s\n", error.c_str());
         return 2;
     }
+    if (!options_.image.empty() || !options_.cdRoot.empty()) {
+        standin::SetDriveReadOnly(DiscDrive, true); // a CD-ROM drive, as the image is mounted
+    }
     bool launcherGiven = !options_.launcher.empty();
     if (launcherGiven) {
         // The command line is UTF-8; the launcher's path reaches it in ANSI.
@@ -1280,6 +1292,16 @@ void Checker::Print() const {
         std::printf("%s]\n", diagnostics_.empty() ? "" : "\n");
         return;
     }
+    if (!options_.image.empty()) {
+        std::printf("%s: read as Windows reads it in a CD-ROM drive (%c:, read-only, its Joliet "
+                    "names), volume label \"%s\"\n",
+                    options_.image.c_str(), DiscDrive, options_.imageLabel.c_str());
+    }
+    if (!options_.cdRoot.empty()) {
+        std::printf("%s: the root of a CD-ROM drive, read as the launcher reads it there (%c:, "
+                    "read-only), volume label \"%s\"\n",
+                    options_.cdRoot.c_str(), DiscDrive, options_.cdLabel.c_str());
+    }
     int counts[3] = {0, 0, 0};
     for (const Diagnostic &d : diagnostics_) {
         ++counts[static_cast<int>(d.severity)];
@@ -1313,6 +1335,8 @@ const char Usage[] =
     "as FILE:LINE: error|warning|note: MESSAGE [CODE]. Exit status 1 when there is\n"
     "an error, 0 otherwise, 2 when the disc folder or its settings cannot be read.\n"
     "'autorun-tool explain CODE' says what a code means and how to mend it.\n"
+    "DISC_FOLDER may be an ISO image instead (IMAGE.iso): it is read with xorriso as\n"
+    "Windows reads it in a CD-ROM drive, its Joliet names on a read-only drive.\n"
     "\n"
     "  --launcher NAME  the launcher's file on the disc (default: the program that\n"
     "                   AUTORUN.INF opens; else the disc's root), e.g. LAUNCH.EXE or\n"
@@ -1438,6 +1462,38 @@ int CheckCommand(int argc, char **argv) {
     if (options.folder.empty()) {
         std::fputs(Usage, stderr);
         return 2;
+    }
+    // An image is read into a folder of the tool's own, checked there as the
+    // launcher sees it from a CD-ROM drive, and the folder removed after.
+    TemporaryFolder extracted;
+#ifdef _WIN32
+    // Windows mounts an image itself, as the launcher will find it: as a
+    // CD-ROM drive, whose root is checked as that drive.
+    if (IsDiscImage(options.folder)) {
+        std::fprintf(stderr,
+                     "autorun-tool check: '%s' is neither a folder nor an image the tool reads "
+                     "on Windows: open the image in Explorer, which mounts it as a drive, and "
+                     "check that drive (e.g. 'autorun-tool check F:\\')\n",
+                     options.folder.c_str());
+        return 2;
+    }
+    host::Volume volume = host::VolumeOfRoot(options.folder);
+    if (volume.type == "cdrom") {
+        options.cdRoot = options.folder;
+        options.cdLabel = volume.label;
+    }
+#endif
+    if (IsDiscImage(options.folder)) {
+        std::string error;
+        std::string into;
+        if (!extracted.Make("autorun-tool-check", &error) ||
+            !ExtractDiscImage(options.folder, into = extracted.path() + "/disc",
+                              &options.imageLabel, &error)) {
+            std::fprintf(stderr, "autorun-tool check: %s\n", error.c_str());
+            return 2;
+        }
+        options.image = options.folder;
+        options.folder = into;
     }
     Checker checker(options);
     return checker.Run();

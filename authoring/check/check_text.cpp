@@ -202,32 +202,32 @@ TextEncoding UnreadUtf16(const std::string &content) {
 bool ReadTextFile(const std::string &hostPath, TextFile *file, std::string *error) {
     file->lines.clear();
     file->encoding = TextEncoding::Ansi;
-    struct stat info;
-    if (stat(hostPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    standin::HostFileInfo info = standin::StatHostFile(hostPath);
+    if (!info.regular) {
         *error = "cannot read it";
         return false;
     }
-    if (info.st_size > MaxSettingsFileSize) {
-        *error = "it is " + std::to_string(static_cast<long long>(info.st_size)) +
+    if (info.size > static_cast<unsigned long long>(MaxSettingsFileSize)) {
+        *error = "it is " + std::to_string(info.size) +
                  " bytes long; a settings file is a few hundred bytes, and files over " +
                  std::to_string(MaxSettingsFileSize) + " bytes are not checked";
         return false;
     }
-    FILE *stream = std::fopen(hostPath.c_str(), "rb");
-    if (stream == nullptr) {
+    int descriptor = standin::detail::OpenHostForReading(hostPath);
+    if (descriptor < 0) {
         *error = "cannot read it";
         return false;
     }
     std::string content;
     char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, stream)) > 0) {
-        content.append(chunk, got);
+    long long got;
+    while ((got = standin::detail::ReadHost(descriptor, chunk, sizeof chunk)) > 0) {
+        content.append(chunk, static_cast<std::size_t>(got));
         if (content.size() > static_cast<std::size_t>(MaxSettingsFileSize)) {
             break; // grew while being read
         }
     }
-    std::fclose(stream);
+    standin::detail::CloseHost(descriptor);
     if (content.size() > static_cast<std::size_t>(MaxSettingsFileSize)) {
         *error = "it is larger than " + std::to_string(MaxSettingsFileSize) + " bytes";
         return false;

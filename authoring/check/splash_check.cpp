@@ -62,7 +62,7 @@ unsigned Field(const std::vector<unsigned char> &bytes, std::size_t at, int size
 
 PictureFile ReadPictureFile(const std::string &hostPath) {
     PictureFile file;
-    std::ifstream in(hostPath, std::ios::binary);
+    std::ifstream in(standin::HostFsPath(hostPath), std::ios::binary);
     if (!in) {
         return file;
     }

@@ -8,9 +8,7 @@
 #include <standin.h>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,10 +26,9 @@
 #include "authoring/autorun_inf.h"
 #include "authoring/disc/image_names.h"
 #include "authoring/disc_files.h"
+#include "authoring/host_programs.h"
 #include "authoring/verbs.h"
 #include "settings/names.h"
-
-extern char **environ;
 
 namespace fs = std::filesystem;
 
@@ -314,31 +311,6 @@ bool Stage(const fs::path &from, const fs::path &to, const std::vector<std::stri
     return true;
 }
 
-// Runs a program with its standard output and error sent to errorLog; its
-// exit status, or -1 when it cannot start.
-int RunProgram(const std::vector<std::string> &arguments, const std::string &errorLog) {
-    std::vector<char *> argv;
-    for (const std::string &argument : arguments) {
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, errorLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_adddup2(&actions, 2, 1);
-    pid_t pid = 0;
-    int started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (started != 0) {
-        return -1;
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-}
-
 // The check of the staged disc, its report sent to standard error: the
 // image's standard output says only what was written.
 int CheckStaged(const std::string &stage, const std::string &launcherOnDisc,
@@ -372,33 +344,6 @@ std::string EpochText(long long epoch, bool forPeople) {
     }
     return text;
 }
-
-class TemporaryFolder {
-public:
-    bool Make(std::string *error) {
-        const char *tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") +
-                              "/autorun-tool-disc.XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()) == nullptr) {
-            *error = "cannot make a staging folder in " + pattern.substr(0, pattern.rfind('/'));
-            return false;
-        }
-        path_ = buffer.data();
-        return true;
-    }
-    ~TemporaryFolder() {
-        if (!path_.empty()) {
-            std::error_code code;
-            fs::remove_all(path_, code); // links only: their targets stay
-        }
-    }
-    const std::string &path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 // The media an image is for, and the bytes it holds: whole 2,048-byte
 // sectors as the drives report them for blank media: an 80-minute CD-R
@@ -725,7 +670,7 @@ int MakeImage(const Options &options) {
     }
 
     TemporaryFolder temporary;
-    if (!temporary.Make(&error)) {
+    if (!temporary.Make("autorun-tool-disc", &error)) {
         Fail(error);
         return 2;
     }

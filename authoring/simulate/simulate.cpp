@@ -80,7 +80,7 @@ int SimulateCommand(int argc, char **argv) {
         PrintSimulation(stdout, options.machine, result);
     }
     if (!options.exportRegistryFile.empty()) {
-        std::ofstream out(options.exportRegistryFile, std::ios::binary);
+        std::ofstream out(standin::HostFsPath(options.exportRegistryFile), std::ios::binary);
         out << result.registryAfter;
         out.close();
         if (!out) {

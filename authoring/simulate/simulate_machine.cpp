@@ -44,10 +44,11 @@ bool IsAbsoluteWindowsPath(const std::string &path) {
 // A host file the stand-in reaches through a Windows path on drive C:,
 // created with its folders.
 void CreateHostFile(const std::string &windowsPath, const std::string &content) {
-    std::filesystem::path host = standin::HostPath(windowsPath.c_str());
-    if (host.empty()) {
+    std::string hostPath = standin::HostPath(windowsPath.c_str());
+    if (hostPath.empty()) {
         return;
     }
+    std::filesystem::path host = standin::HostFsPath(hostPath);
     std::error_code ignored;
     std::filesystem::create_directories(host.parent_path(), ignored);
     std::ofstream(host, std::ios::binary) << content;
@@ -131,7 +132,7 @@ void SnapshotFiles(const std::filesystem::path &root, std::map<std::string, std:
         // Host names are UTF-8; the report shows the path as the launcher's
         // ANSI calls name it.
         std::string relative =
-            standin::Utf8ToAnsi(std::filesystem::relative(it->path(), root).generic_string());
+            standin::Utf8ToAnsi(standin::HostPathOf(std::filesystem::relative(it->path(), root)));
         for (char &c : relative) {
             c = c == '/' ? '\\' : c;
         }
@@ -145,12 +146,12 @@ void SnapshotFiles(const std::filesystem::path &root, std::map<std::string, std:
 // disc (every value reads empty) and only noted.
 bool CheckSettingsFile(const std::string &settingsPath, std::string *note, std::string *error) {
     std::string host = standin::HostPath(settingsPath.c_str());
-    struct stat info;
-    if (host.empty() || stat(host.c_str(), &info) != 0) {
+    standin::HostFileInfo info = standin::StatHostFile(host);
+    if (!info.exists) {
         *note = "not found: every setting reads as empty";
         return true;
     }
-    if (!S_ISREG(info.st_mode)) {
+    if (!info.regular) {
         *note = "not a file: every setting reads as empty";
         return true;
     }
@@ -182,21 +183,23 @@ struct TemporaryFolder {
 
 bool ReadAuthorFile(const std::string &path, long long limit, std::string *content,
                     std::string *error) {
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) {
-        *error = std::string("cannot be read: ") + std::strerror(errno);
+    std::error_code code;
+    std::filesystem::file_status status = std::filesystem::status(standin::HostFsPath(path), code);
+    standin::HostFileInfo info = standin::StatHostFile(path);
+    if (!info.exists || !std::filesystem::exists(status)) {
+        *error = "cannot be read: " + (code ? code.message() : std::string(std::strerror(ENOENT)));
         return false;
     }
-    if (!S_ISREG(info.st_mode)) {
+    if (!info.regular) {
         *error = "cannot be read: not a file";
         return false;
     }
-    if (info.st_size > limit) {
-        *error = "is " + std::to_string(info.st_size) + " bytes, more than the " +
+    if (info.size > static_cast<unsigned long long>(limit)) {
+        *error = "is " + std::to_string(info.size) + " bytes, more than the " +
                  std::to_string(limit) + " this tool reads";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(standin::HostFsPath(path), std::ios::binary);
     if (!in) {
         *error = "cannot be read";
         return false;
@@ -258,8 +261,7 @@ void FindLauncher(MachineDescription *machine) {
 
 bool RunSimulation(const MachineDescription &described, SimulationResult *result,
                    std::string *error) {
-    struct stat info;
-    if (stat(described.discFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    if (!standin::StatHostFile(described.discFolder).directory) {
         *error = "disc folder " + described.discFolder + ": not found or not a folder";
         return false;
     }
@@ -268,13 +270,13 @@ bool RunSimulation(const MachineDescription &described, SimulationResult *result
     const MachineDescription &machine = found;
     ResetMachine(machine);
     TemporaryFolder systemDrive;
-    char pattern[] = "/tmp/autorun-tool-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
+    std::string systemFolder = standin::MakeHostTemporaryFolder("autorun-tool");
+    if (systemFolder.empty()) {
         *error = "cannot make a temporary folder for drive C:";
         return false;
     }
-    systemDrive.path = pattern;
-    standin::MapDrive('C', systemDrive.path.string());
+    systemDrive.path = standin::HostFsPath(systemFolder);
+    standin::MapDrive('C', systemFolder);
     standin::MapDrive(machine.drive, machine.discFolder);
     standin::SetDriveReadOnly(machine.drive, true);
     for (char letter : machine.alsoDrives) {

@@ -103,6 +103,15 @@ printf '[autorun]\r\nopen=LAUNCH.EXE\r\nicon=LAUNCH.EXE,0\r\nlabel=Example Produ
     fail "AUTORUN.INF: $(cat -A "$work/clean1/AUTORUN.INF")"
 cmp -s "$work/clean1/setup/setup.exe" "$c/setup/setup.exe" || fail "the image lacks setup/setup.exe"
 xorriso -no_rc -indev "$work/clean1.iso" -pvd_info 2>/dev/null | grep -q '^Volume Id *: CLEAN_DISC$' || fail "volume label"
+# check on the image says what check on its files says, after the line on the drive.
+mkdir -p "$work/tmp"
+TMPDIR=$work/tmp "$tool" check "$work/clean1.iso" >"$work/clean1-image.check" 2>&1 || fail "check on the image: $(cat "$work/clean1-image.check")"
+"$tool" check "$work/clean1" >"$work/clean1-folder.check" 2>&1
+{ echo "$work/clean1.iso: read as Windows reads it in a CD-ROM drive (E:, read-only, its Joliet names), volume label \"CLEAN_DISC\""
+    cat "$work/clean1-folder.check"; } | diff -u - "$work/clean1-image.check" || fail "check on the image differs from check on its files"
+err=$(PATH=/nonexistent "$tool" check "$work/clean1.iso" 2>&1)
+[ $? = 2 ] && [[ "$err" =~ "cannot run xorriso, which reads the image: is it installed?" ]] || fail "check on an image without xorriso: $err"
+[ -z "$(ls -A "$work/tmp")" ] || fail "check left its folder for the image behind: $(ls -A "$work/tmp")"
 
 # A newer file dates the image anew; SOURCE_DATE_EPOCH fixes the date whatever the files say.
 touch -d @1700000100 "$c/SPLASH.BMP"
@@ -210,6 +219,13 @@ while IFS='|' read -r name want pattern opts paths; do
         [ ! -e "$image" ] && [ ! -e "$image.partial" ] || fail "round trip $name: a refused disc left an image"
         continue
     fi
+    # The image the disc verb accepted passes check too, read as Windows reads it.
+    check_opts=${opts/--media [a-z]*/}
+    # shellcheck disable=SC2086
+    err=$(LC_ALL=C "$tool" check "$image" $check_opts 2>&1)
+    status=$?
+    [ "$status" = 0 ] && [[ "$err" =~ ^"$image: read as Windows reads it in a CD-ROM drive (E:, read-only, its Joliet names), volume label \""[A-Z0-9_-]+\" ]] ||
+        fail "round trip $name $opts: check on the image: exit status $status: $err"
     listing=$(on_image "$image")
     for p in $paths; do # "_" stands for a blank
         p=${p//_/ }

@@ -9,7 +9,7 @@ function(add_tool_golden name golden)
     set(arguments ${ARGN})
     string(REPLACE ";" "\\;" arguments "${arguments}")
     add_test(NAME autorun_tool.${name}
-             COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:autorun-tool> -DWORKDIR=${CMAKE_SOURCE_DIR}
+             COMMAND ${CMAKE_COMMAND} -DTOOL=${AUTHORING_TOOL} -DWORKDIR=${CMAKE_SOURCE_DIR}
                      -DARGS=${arguments} -DGOLDEN=${AUTHORING_TEST_DIR}/${golden}
                      -DOUTDIR=${AUTHORING_OUT_DIR} -DEXPORT=${EXPORT_FILE}
                      -DEXPORT_GOLDEN=${EXPORT_GOLDEN} -P ${AUTHORING_TEST_DIR}/golden.cmake)
@@ -58,7 +58,7 @@ function(add_tool_refusal name expect make)
     set(arguments ${ARGN})
     string(REPLACE ";" "\\;" arguments "${arguments}")
     add_test(NAME autorun_tool.refuses.${name}
-             COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:autorun-tool> -DWORKDIR=${CMAKE_SOURCE_DIR}
+             COMMAND ${CMAKE_COMMAND} -DTOOL=${AUTHORING_TOOL} -DWORKDIR=${CMAKE_SOURCE_DIR}
                      -DARGS=${arguments} -DEXPECT=${expect} -DMAKE=${make}
                      -DOUTDIR=${AUTHORING_OUT_DIR} -P ${AUTHORING_TEST_DIR}/bad_input.cmake)
 endfunction()

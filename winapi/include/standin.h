@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -101,6 +102,23 @@ bool SetHostReadOnly(const std::string &hostPath, bool readOnly);        // no w
 bool RemoveHostPath(const std::string &hostPath); // a file, or a folder with all below it
 // Every file (path -> bytes) and folder (path + "/" -> "") below a folder.
 std::map<std::string, std::string> HostTree(const std::string &hostDirectory);
+// A host path as the file system names it, and back: the path's bytes on
+// Linux; on Windows host paths are UTF-8 and the file system's names UTF-16,
+// so no name depends on the machine's own ANSI code page.
+std::filesystem::path HostFsPath(const std::string &hostPath);
+std::string HostPathOf(const std::filesystem::path &path);
+// What a host path (of either kind) names; size is a regular file's.
+struct HostFileInfo {
+    bool exists = false;
+    bool directory = false;
+    bool regular = false;
+    bool readOnly = false; // no write bits (on Windows, the read-only attribute)
+    unsigned long long size = 0;
+};
+HostFileInfo StatHostFile(const std::string &hostPath);
+// A new, empty folder of the tool's own under the system's folder for
+// temporary files, named prefix.XXXXXX; "" when none can be made.
+std::string MakeHostTemporaryFolder(const char *prefix);
 
 // ---------------------------------------------------------------------------
 // Registry (registry.cpp, regfile.cpp): HKEY_LOCAL_MACHINE as a store.
@@ -326,12 +344,7 @@ void ResetMemoryFolders();
 
 // The one way the file and profile calls reach bytes (file_tree.cpp), so that
 // a host directory and a memory folder answer alike.
-struct HostEntry {
-    bool exists = false;
-    bool directory = false;
-    bool regular = false;
-    bool readOnly = false; // no write bits
-};
+using HostEntry = HostFileInfo;
 bool IsMemoryPath(const std::string &hostPath);
 HostEntry StatHost(const std::string &hostPath);
 // Whether a memory folder holds hostPath's last name (from nameStart on),
@@ -343,4 +356,18 @@ bool ReadHostFile(const std::string &hostPath, std::string *bytes); // regular f
 // Replaces (or creates) a memory file as a host rewrite through a temporary
 // file would; false with the last error set when refused.
 bool ReplaceMemoryFile(const std::string &hostPath, const std::string &content);
+// Replaces (or creates) a host file through a temporary file beside it, so
+// the old content stays whole until the new one is complete; false with the
+// last error set when refused.
+bool ReplaceHostFile(const std::string &hostPath, const std::string &content);
+// A host file opened for reading, read and closed: a descriptor, -1 when it
+// cannot be opened; the bytes read, -1 on a read error; false when the
+// close reports an error.
+int OpenHostForReading(const std::string &hostPath);
+long long ReadHost(int descriptor, char *bytes, std::size_t count);
+bool CloseHost(int descriptor);
+// The names in a host directory, in no order; none when it cannot be read.
+std::vector<std::string> HostDirectoryNames(const std::string &hostDirectory);
+// Whether a host path names anything, not following a last link.
+bool HostEntryExists(const std::string &hostPath);
 } // namespace standin::detail
