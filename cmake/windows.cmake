@@ -90,6 +90,16 @@ set_target_properties(wine_tests PROPERTIES CROSSCOMPILING_EMULATOR
 # tests are written to own and restore their prefix state.
 add_test(NAME wine_tests COMMAND wine_tests)
 set_tests_properties(wine_tests PROPERTIES TIMEOUT 600)
+# The launch dialog at each display DPI a Windows machine commonly runs at,
+# each in a prefix of its own set to that DPI (tests/wine/dpi-run.sh). Each
+# DPI's screenshots are kept beside the suite.
+foreach(dpi 96 120 144 192)
+    add_test(NAME wine_dpi_${dpi}
+             COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/dpi-run.sh ${CMAKE_BINARY_DIR}/wineprefix-dpi-${dpi}
+                     ${dpi} $<TARGET_FILE:wine_tests>
+                     --gtest_filter=WineSplash.AtTheDisplaysDpiTheDialogIsLaidOutAsAt96Scaled)
+    set_tests_properties(wine_dpi_${dpi} PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine_dpi)
+endforeach()
 
 # ---------------------------------------------------------------------------
 # End-to-end suite: the real launcher.exe on a disc mapped to drive D: in a
