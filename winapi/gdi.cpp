@@ -494,17 +494,18 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sourc
 namespace {
 
 // Where a pixel of the destination rectangle takes its colour from when a
-// picture is stretched: the source pixel under its centre, counted in the
-// picture's own row order on both sides (from the bottom for a picture
-// stored bottom row first), as the display driver does in COLORONCOLOR
-// mode.
+// picture is stretched: the source pixel under its centre, the lower one
+// where the centre falls between two, rows counted from the top on both
+// sides whichever way the picture is stored, as the display driver does in
+// COLORONCOLOR mode.
 long long SourceIndex(long long destination, long long destinationExtent, long long sourceExtent) {
-    return (2 * destination + 1) * sourceExtent / (2 * destinationExtent);
+    return ((2 * destination + 1) * sourceExtent - 1) / (2 * destinationExtent);
 }
 
 // The whole picture as the device reads it for a stretch: every stored row
 // (every pixel a run-length stream sets, up to its last closing code), in
-// the picture's own row order. Pixels a stream leaves unset stay unset.
+// the picture's own row order. Pixels a stream leaves unset are the table's
+// first colour, as Wine stretches them.
 struct SourcePicture {
     long long width = 0;
     long long rows = 0;
@@ -520,6 +521,8 @@ SourcePicture DecodePicture(const DibFormat &format, const BYTE *bits) {
     picture.colours.assign(count, 0);
     picture.set.assign(count, false);
     if (format.compression != BI_RGB) {
+        picture.colours.assign(count, TableColor(format, 0));
+        picture.set.assign(count, true);
         DWORD shown =
             DecodeRunLength(format, bits, format.streamLength, [](long long, long long, int) {});
         DecodeRunLength(format, bits, shown, [&](long long column, long long row, int index) {
@@ -579,11 +582,12 @@ int StretchDIBits(HDC dc, int x, int y, int width, int height, int sourceX, int 
         if (destY < 0 || destY >= canvas.height) {
             continue;
         }
-        // A picture stored bottom row first is drawn with its first row at
-        // the bottom of the rectangle, and its source rectangle counted up
-        // from its bottom row.
-        long long fromOrigin = format.topDown ? row : height - 1 - row;
-        long long sourceRow = sourceY + SourceIndex(fromOrigin, height, sourceHeight);
+        // Rows from the top of the rectangle and of the source rectangle,
+        // whichever way the picture is stored (the source rectangle of one
+        // stored bottom row first counted up from its bottom row).
+        long long fromTop = SourceIndex(row, height, sourceHeight);
+        long long sourceRow =
+            format.topDown ? sourceY + fromTop : sourceY + sourceHeight - 1 - fromTop;
         if (sourceRow < 0 || sourceRow >= picture.rows) {
             continue;
         }

@@ -448,7 +448,7 @@ TEST_F(PaintTest, PictureIsStretchedByTheDisplayDpiAsTheDeviceDoes) {
             for (int x = -1; x <= c.width; x++) {
                 COLORREF expected = White;
                 if (x >= 0 && y >= 0 && x < c.width && y < c.height) {
-                    stretchtest::Expected(c, x, y, &expected);
+                    expected = stretchtest::Expected(c, x, y);
                 }
                 EXPECT_EQ(standin::PixelAt(dialog, 6 + x, 7 + y), expected) << x << "," << y;
             }

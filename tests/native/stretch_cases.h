@@ -18,13 +18,17 @@ struct StretchCase {
     int bitCount; // 4 or 8: indexed; 24: the table's colours stored directly
     bool topDown;
     // The source rows from the top, a hex digit being a table index; for a
-    // run-length picture the rows its stream shows ('.' where it sets
-    // nothing), the stream itself given below.
+    // run-length picture the rows its stream shows, the stream itself given
+    // below. Where it sets nothing ('.') a stretch draws the table's first
+    // colour, as Wine draws it (unlike SetDIBitsToDevice, which leaves the
+    // device as it was).
     std::vector<std::string> rows;
     std::vector<std::uint8_t> stream; // empty: stored uncompressed
     // The destination's size, the picture's scaled by dpi/96 and rounded as
     // the launcher rounds it, and which source column and row (from the
-    // top) each destination column and row shows.
+    // top) each destination column and row shows: the one under its centre,
+    // the one to the left or above where the centre falls on the line
+    // between two, whichever way the picture is stored.
     int width;
     int height;
     std::vector<int> columns;
@@ -45,13 +49,13 @@ inline const std::vector<StretchCase> &Cases() {
         {"4 bits, 125 %, odd width", 120, 4, false, seven, {}, 9, 4,
          {0, 1, 1, 2, 3, 4, 5, 5, 6}, {0, 1, 1, 2}},
         {"8 bits stored top row first, 150 %", 144, 8, true, five, {}, 8, 6,
-         {0, 0, 1, 2, 2, 3, 4, 4}, {0, 1, 1, 2, 3, 3}},
+         {0, 0, 1, 2, 2, 3, 4, 4}, {0, 0, 1, 2, 2, 3}},
         {"24 bits, 175 %", 168, 24, false, seven, {}, 12, 5,
          {0, 0, 1, 2, 2, 3, 3, 4, 4, 5, 6, 6}, {0, 0, 1, 2, 2}},
         {"8 bits run-length with a delta, 150 %", 144, 8, false,
          {"....33", "...2..", "1....."},
          {1, 1, 0, 2, 2, 1, 1, 2, 0, 2, 0, 1, 2, 3, 0, 1}, 9, 5,
-         {0, 1, 1, 2, 3, 3, 4, 5, 5}, {0, 0, 1, 2, 2}},
+         {0, 0, 1, 2, 2, 3, 4, 4, 5}, {0, 0, 1, 2, 2}},
         {"4 bits run-length, 200 %", 192, 4, false,
          {".....ef", "11....."},
          {2, 0x11, 0, 2, 3, 1, 2, 0xEF, 0, 1}, 14, 4,
@@ -89,16 +93,11 @@ inline bmptest::Picture Picture(const StretchCase &c) {
     return p;
 }
 
-// What the device shows at a destination pixel; false: nothing (a pixel the
-// stream leaves alone).
-inline bool Expected(const StretchCase &c, int x, int y, COLORREF *colour) {
+// What the device shows at a destination pixel.
+inline COLORREF Expected(const StretchCase &c, int x, int y) {
     char digit = c.rows[static_cast<std::size_t>(c.sourceRows[static_cast<std::size_t>(y)])]
                        [static_cast<std::size_t>(c.columns[static_cast<std::size_t>(x)])];
-    if (digit == '.') {
-        return false;
-    }
-    *colour = rletest::IndexColor(Digit(digit));
-    return true;
+    return rletest::IndexColor(digit == '.' ? 0 : Digit(digit));
 }
 
 } // namespace stretchtest
