@@ -64,7 +64,7 @@ done
 # Manifest: each exe carries exactly one RT_MANIFEST resource; it names its
 # own processor architecture and lists supportedOS entries (so Windows gives
 # the launcher its current behaviour rather than an older one), it declares
-# system DPI awareness, and it has no requestedExecutionLevel element (so the
+# system DPI awareness and asks for Common Controls 6, and it has no requestedExecutionLevel element (so the
 # launcher stays a legacy-virtualised process and its one registry write is
 # redirected for a standard user instead of failing). Comments are dropped
 # before the elements are looked for; the manifest's own comment names one.
@@ -96,10 +96,13 @@ check_manifest() { # windres exe architecture
     # display's DPI instead of stretching a 96-DPI picture of it.
     printf '%s\n' "$manifest" | grep -q '<dpiAware[^>]*>[[:space:]]*true[[:space:]]*</dpiAware>' ||
         { echo "check-pe: $exe's manifest does not declare dpiAware true" >&2; failed=1; }
+    # Common Controls 6, so the buttons are drawn in the system's own style.
+    printf '%s\n' "$manifest" | grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' ||
+        { echo "check-pe: $exe's manifest does not ask for Common Controls 6" >&2; failed=1; }
     printf '%s\n' "$manifest" | grep -q "processorArchitecture=\"$arch\"" ||
         { echo "check-pe: $exe's manifest does not name processorArchitecture $arch" >&2; failed=1; }
     [ "$failed" -eq 0 ] || { status=1; return; }
-    echo "$exe: one manifest, $(printf '%s\n' "$manifest" | grep -c '<supportedOS ') supportedOS, dpiAware, no requestedExecutionLevel"
+    echo "$exe: one manifest, $(printf '%s\n' "$manifest" | grep -c '<supportedOS ') supportedOS, dpiAware, Common Controls 6, no requestedExecutionLevel"
 }
 
 # Dialog procedures: every function the launcher hands to DialogBoxParamA,

@@ -74,6 +74,7 @@ struct Reading {
     int fontHeight = 0;
     int checkBoxWidth = 0;
     int checkBoxTextRight = 0; // the right end of the text as drawn
+    int labelChanges = 0;      // toggles after which the label read otherwise
     std::string checkBoxText;  // the face and the text's extent in it
 };
 
@@ -294,6 +295,33 @@ protected:
                 }
                 reading.checkBoxRow[0] = GetPixel(boxDc, boxRect.right - 2, 1);
                 reading.checkBoxRow[1] = GetPixel(boxDc, boxRect.right - 2, boxRect.bottom / 2);
+                // The label (right of the box's first quarter, where the box
+                // itself is) must read the same after the box is toggled and
+                // repainted, again and again: text drawn over itself without
+                // the background would grow bolder, a background of its own
+                // would show as another colour.
+                auto label = [&] {
+                    std::vector<COLORREF> pixels;
+                    for (int y = 0; y < boxRect.bottom; y++) {
+                        for (int x = boxRect.right / 4; x < boxRect.right; x++) {
+                            pixels.push_back(GetPixel(boxDc, x, y));
+                        }
+                    }
+                    return pixels;
+                };
+                // A click gives the box the focus, whose rectangle is drawn
+                // round the label: the first two toggles (checked and not,
+                // both with the focus) are the references for the next four.
+                std::vector<COLORREF> reference[2];
+                for (int toggle = 1; toggle <= 6; toggle++) {
+                    SendMessageA(box, BM_CLICK, 0, 0);
+                    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                    if (toggle <= 2) {
+                        reference[toggle % 2] = label();
+                    } else if (label() != reference[toggle % 2]) {
+                        reading.labelChanges++;
+                    }
+                }
                 ReleaseDC(box, boxDc);
             }
             SaveScreenshot(dialog, shotPath);
@@ -507,6 +535,7 @@ TEST_F(WineSplash, CheckBoxRowHasTheDialogsColourWhateverTheButtonFace) {
     EXPECT_EQ(Hex(r.dialogCorner), Hex(Background));
     EXPECT_EQ(Hex(r.checkBoxRow[0]), Hex(Background)) << "top of the check box's row";
     EXPECT_EQ(Hex(r.checkBoxRow[1]), Hex(Background)) << "middle of the check box's row";
+    EXPECT_EQ(r.labelChanges, 0) << "the label after toggling the box four times more";
 }
 
 // The real SetDIBitsToDevice against the run-length table that the
@@ -659,8 +688,8 @@ TEST_F(WineSplash, AtTheDisplaysDpiTheDialogIsLaidOutAsAt96Scaled) {
         EXPECT_EQ(Hex(r.placeholderSamples[4]), Hex(body)) << "centre";
         if (c.installed) {
             ASSERT_TRUE(r.checkBoxVisible);
-            // Text cut by the control's edge would reach its last columns.
-            EXPECT_LT(r.checkBoxTextRight, r.checkBoxWidth - 2)
+            // Text cut by the control's edge would reach its last column.
+            EXPECT_LT(r.checkBoxTextRight, r.checkBoxWidth)
                 << "the check box's text fits it (" << r.checkBoxText << ")";
             EXPECT_EQ(Hex(r.checkBoxRow[1]), Hex(Background)) << "the check box's row";
         }
