@@ -43,7 +43,13 @@ const BYTE *BitmapColorTable(const BYTE *block, int *entrySize, int *entries);
 // Releases a block that LoadBitmapFile gave (the movable-memory way).
 void FreeBitmapBlock(BYTE *block);
 
-// Painting into the launch dialog.
+// Painting into the launch dialog. At 96 DPI the picture is drawn pixel for
+// pixel; at any other DPI of the device, scaled by DPI/96, as the dialog is.
+const int StandardDpi = 96;
+// The dots per inch of a device as the system tells this process (96 on the
+// display for a process the system scales as a whole), or 96 when the answer
+// is out of all reason.
+int DeviceDpi(HDC dc);
 void LoadSplashBitmap(HWND dialog, BYTE **bitmap);
 void PaintSplashBitmap(HWND dialog, BYTE *bitmap);
 HPALETTE CreateBitmapPalette(const BYTE *block);

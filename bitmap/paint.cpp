@@ -17,7 +17,22 @@ const WORD PaletteVersion = 0x300;
 // A display palette holds 256 entries; further ones could never be realised.
 const int MaxPaletteEntries = 256;
 
+// What a device may sensibly report; anything else counts as 96 DPI.
+const int LowestDpi = 48;
+const int HighestDpi = 960;
+
+// Pixels at 96 DPI to pixels at dpi, rounded; below 32,768 pixels times
+// 960 DPI every term fits an int.
+int ScaleToDpi(int pixels, int dpi) {
+    return (pixels * dpi + StandardDpi / 2) / StandardDpi;
+}
+
 } // namespace
+
+int DeviceDpi(HDC dc) {
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    return dpi >= LowestDpi && dpi <= HighestDpi ? dpi : StandardDpi;
+}
 
 void LoadSplashBitmap(HWND dialog, BYTE **bitmap) {
     (void)dialog;
@@ -102,8 +117,16 @@ void PaintSplashBitmap(HWND dialog, BYTE *bitmap) {
     // A picture 32,768 pixels or more across or tall has no 16-bit extent
     // left to draw with; it is left out rather than drawn with a wrapped size.
     if (width > 0 && height > 0) {
-        SetDIBitsToDevice(dc, x, y, (DWORD)width, (DWORD)height, 0, 0, 0, (UINT)height, bits,
-                          (const BITMAPINFO *)bitmap, DIB_RGB_COLORS);
+        int dpi = DeviceDpi(dc);
+        if (dpi == StandardDpi) {
+            SetDIBitsToDevice(dc, x, y, (DWORD)width, (DWORD)height, 0, 0, 0, (UINT)height, bits,
+                              (const BITMAPINFO *)bitmap, DIB_RGB_COLORS);
+        } else {
+            // The dialog is laid out as at 96 DPI, scaled; so is the
+            // picture, from the same top-left corner.
+            StretchDIBits(dc, x, y, ScaleToDpi(width, dpi), ScaleToDpi(height, dpi), 0, 0, width,
+                          height, bits, (const BITMAPINFO *)bitmap, DIB_RGB_COLORS, SRCCOPY);
+        }
     }
     if (palette != NULL) {
         SelectPalette(dc, previous, TRUE);

@@ -3,10 +3,32 @@ enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${CMAKE_SOURCE_DIR}/resources")
 # version.h: the version resource takes its numbers from the project version.
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${CMAKE_BINARY_DIR}/generated")
-if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    # The 32-bit build is the one a disc ships; it carries the application manifest.
-    set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -DLAUNCHER_MANIFEST")
+# Both builds carry the application manifest. Its text is the i686 build's;
+# the x64 build's copy differs only in the processor architecture its
+# identity names, and is made from it whenever it changes.
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -DLAUNCHER_MANIFEST")
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                 ${CMAKE_SOURCE_DIR}/resources/launcher.manifest)
+    file(READ ${CMAKE_SOURCE_DIR}/resources/launcher.manifest LAUNCHER_MANIFEST_TEXT)
+    string(REPLACE "processorArchitecture=\"x86\"" "processorArchitecture=\"amd64\""
+           LAUNCHER_MANIFEST_TEXT "${LAUNCHER_MANIFEST_TEXT}")
+    file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/launcher-x64.manifest
+         CONTENT "${LAUNCHER_MANIFEST_TEXT}" @ONLY)
+    set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -DLAUNCHER_MANIFEST_X64")
 endif()
+# What the resource script takes in besides its #includes (the icon, the
+# manifest) is no C header for the dependency scanner to find: a change to
+# any of them must still rebuild the resources, or the exe would keep the
+# old ones.
+file(GLOB LAUNCHER_RC_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
+list(APPEND LAUNCHER_RC_INPUTS ${CMAKE_BINARY_DIR}/generated/version.h)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    list(APPEND LAUNCHER_RC_INPUTS ${CMAKE_BINARY_DIR}/generated/launcher-x64.manifest)
+endif()
+list(REMOVE_ITEM LAUNCHER_RC_INPUTS ${CMAKE_SOURCE_DIR}/resources/launcher.rc)
+set_source_files_properties(resources/launcher.rc PROPERTIES OBJECT_DEPENDS
+                            "${LAUNCHER_RC_INPUTS}")
 
 target_compile_options(launcher_core PRIVATE -Os -ffunction-sections -fdata-sections)
 
@@ -68,6 +90,16 @@ set_target_properties(wine_tests PROPERTIES CROSSCOMPILING_EMULATOR
 # tests are written to own and restore their prefix state.
 add_test(NAME wine_tests COMMAND wine_tests)
 set_tests_properties(wine_tests PROPERTIES TIMEOUT 600)
+# The launch dialog at each display DPI a Windows machine commonly runs at,
+# each in a prefix of its own set to that DPI (tests/wine/dpi-run.sh). Each
+# DPI's screenshots are kept beside the suite.
+foreach(dpi 96 120 144 192)
+    add_test(NAME wine_dpi_${dpi}
+             COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/dpi-run.sh ${CMAKE_BINARY_DIR}/wineprefix-dpi-${dpi}
+                     ${dpi} $<TARGET_FILE:wine_tests>
+                     --gtest_filter=WineSplash.AtTheDisplaysDpiTheDialogIsLaidOutAsAt96Scaled)
+    set_tests_properties(wine_dpi_${dpi} PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine_dpi)
+endforeach()
 
 # ---------------------------------------------------------------------------
 # End-to-end suite: the real launcher.exe on a disc mapped to drive D: in a

@@ -73,9 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (palette != nullptr) {
         DeleteObject(palette);
     }
-    standin::ScriptDialog({});
-    DialogBoxParamA(standin::LauncherModule(), MAKEINTRESOURCEA(IDD_LAUNCH_INSTALLED), nullptr,
-                    FuzzDialogProc, 0);
+    // Painted pixel for pixel at 96 DPI, then stretched as at 144 DPI.
+    for (int dpi : {96, 144}) {
+        standin::SetDpi(dpi);
+        standin::ScriptDialog({});
+        DialogBoxParamA(standin::LauncherModule(), MAKEINTRESOURCEA(IDD_LAUNCH_INSTALLED), nullptr,
+                        FuzzDialogProc, 0);
+    }
     FreeBitmapBlock(picture);
     picture = nullptr;
     standin::GdiCounts gdi = standin::Gdi();

@@ -88,7 +88,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int) {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
     if (HasSwitch(tail, "/?")) {
-        DialogBoxParamA(LauncherInstance, MAKEINTRESOURCEA(IDD_HELP), nullptr, HelpDialogProc, 0);
+        ShowDialogBox(IDD_HELP, HelpDialogProc);
         return 0;
     }
 

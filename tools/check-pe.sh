@@ -59,18 +59,19 @@ for exe in build/windows-x64/launcher.exe build/windows-x86/launcher.exe; do
     python3 tools/pe-version.py "$exe" --expect-version "$project_version" >/dev/null ||
         { echo "check-pe: $exe: version information wrong or missing" >&2; status=1; }
 done
-# The shipped (i686) build's manifest, and the dialog procedures of both builds.
+# Both builds' manifests, and the dialog procedures of both builds.
 #
-# Manifest: the i686 exe carries exactly one RT_MANIFEST resource; it lists
-# supportedOS entries (so Windows gives the launcher its current behaviour
-# rather than an older one), and it has no requestedExecutionLevel element (so
-# the launcher stays a legacy-virtualised process and its one registry write
-# is redirected for a standard user instead of failing). Comments are dropped
-# before the element is looked for; the manifest's own comment names it. The
-# texts go through printf, not echo: the resource script holds "\n", which
-# echo in some shells turns into a line break.
-check_manifest() { # windres exe
-    windres=$1 exe=$2
+# Manifest: each exe carries exactly one RT_MANIFEST resource; it names its
+# own processor architecture and lists supportedOS entries (so Windows gives
+# the launcher its current behaviour rather than an older one), it declares
+# system DPI awareness and asks for Common Controls 6, and it has no requestedExecutionLevel element (so the
+# launcher stays a legacy-virtualised process and its one registry write is
+# redirected for a standard user instead of failing). Comments are dropped
+# before the elements are looked for; the manifest's own comment names one.
+# The texts go through printf, not echo: the resource script holds "\n",
+# which echo in some shells turns into a line break.
+check_manifest() { # windres exe architecture
+    windres=$1 exe=$2 arch=$3
     [ -f "$exe" ] || return # reported above
     resources=$($windres -J coff -i "$exe" -O rc 2>/dev/null) ||
         { echo "check-pe: $exe: windres cannot read its resources" >&2; status=1; return; }
@@ -91,12 +92,22 @@ check_manifest() { # windres exe
         echo "check-pe: $exe's manifest requests an execution level" >&2
         failed=1
     fi
+    # System DPI awareness, so that Windows lays the dialog out at the
+    # display's DPI instead of stretching a 96-DPI picture of it.
+    printf '%s\n' "$manifest" | grep -q '<dpiAware[^>]*>[[:space:]]*true[[:space:]]*</dpiAware>' ||
+        { echo "check-pe: $exe's manifest does not declare dpiAware true" >&2; failed=1; }
+    # Common Controls 6, so the buttons are drawn in the system's own style.
+    printf '%s\n' "$manifest" | grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' ||
+        { echo "check-pe: $exe's manifest does not ask for Common Controls 6" >&2; failed=1; }
+    printf '%s\n' "$manifest" | grep -q "processorArchitecture=\"$arch\"" ||
+        { echo "check-pe: $exe's manifest does not name processorArchitecture $arch" >&2; failed=1; }
     [ "$failed" -eq 0 ] || { status=1; return; }
-    echo "$exe: one manifest, $(printf '%s\n' "$manifest" | grep -c '<supportedOS ') supportedOS, no requestedExecutionLevel"
+    echo "$exe: one manifest, $(printf '%s\n' "$manifest" | grep -c '<supportedOS ') supportedOS, dpiAware, Common Controls 6, no requestedExecutionLevel"
 }
 
-# Dialog procedures: every function the launcher hands to DialogBoxParamA is
-# looked for in the launcher's library as the build must have made it: on
+# Dialog procedures: every function the launcher hands to DialogBoxParamA,
+# or to ShowDialogBox, which hands it on to DialogBoxParamA or
+# DialogBoxIndirectParamA (as its parameter "procedure"), is looked for in the launcher's library as the build must have made it: on
 # i686 a WINAPI (stdcall) function, whose symbol ends in @16 (four 32-bit
 # arguments popped by the callee, as the dialog manager expects), with
 # HWND, UINT, WPARAM (unsigned int) and LPARAM (long) for its arguments; on
@@ -111,7 +122,9 @@ check_dialog_procedures() { # arch nm library
     fi
     procedures=$(cat launcher/*.cpp ui/*.cpp settings/*.cpp bitmap/*.cpp runtime/*.cpp |
         perl -0ne 'my $a = qr/(?:[^(),]|\([^()]*\))*/;
-            while (/DialogBoxParamA\s*\($a,$a,$a,\s*(\w+)\s*,/g) { print "$1\n" }' | sort -u)
+            while (/DialogBoxParamA\s*\($a,$a,$a,\s*(\w+)\s*,/g) { print "$1\n" }
+            while (/ShowDialogBox\s*\($a,\s*(\w+)\s*\)/g) { print "$1\n" }' |
+        grep -vx procedure | sort -u)
     if [ -z "$procedures" ]; then
         echo "check-pe: no dialog procedure found in the sources" >&2
         status=1
@@ -135,7 +148,8 @@ check_dialog_procedures() { # arch nm library
     echo "$library: dialog procedures as expected: $(echo $procedures)"
 }
 
-check_manifest i686-w64-mingw32-windres build/windows-x86/launcher.exe
+check_manifest i686-w64-mingw32-windres build/windows-x86/launcher.exe x86
+check_manifest x86_64-w64-mingw32-windres build/windows-x64/launcher.exe amd64
 check_dialog_procedures x64 x86_64-w64-mingw32-nm build/windows-x64/liblauncher_core.a
 check_dialog_procedures x86 i686-w64-mingw32-nm build/windows-x86/liblauncher_core.a
 # ---------------------------------------------------------------------------

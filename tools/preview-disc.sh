@@ -4,7 +4,7 @@
 # what it shows.
 usage() {
     cat <<'EOF'
-usage: tools/preview-disc.sh DISC_FOLDER [--installed] -o PICTURE.png
+usage: tools/preview-disc.sh DISC_FOLDER [--installed] [--dpi N] -o PICTURE.png
 
 Runs the real launcher (build/windows-x86/launcher.exe) on the disc folder
 under Wine, as E:\LAUNCHER.EXE on drive E:, on a machine where the product is
@@ -14,12 +14,16 @@ or a message box when that is what the disc brings) as PICTURE.png.
   --installed       the product counts as installed: the registry gets the
                     keys `autorun-tool simulate --installed` seeds (the same
                     export, imported with `reg import`)
+  --dpi N           the display's dots per inch: 96 (100 %, the default), 120
+                    (125 %), 144 (150 %), 192 (200 %), any of 48 to 960; the
+                    launcher is shown as a DPI-aware program is at that scale
   -o, --output FILE the picture to write (PNG)
   -h, --help        this text
 
 The disc folder is never written to: the launcher runs on a copy. The Wine
 prefix (build/preview-prefix) and the X display are the script's own, with
-Wine's own fonts and the button face of today's Windows, so pictures taken on
+Wine's own fonts (the bitmap "MS Sans Serif" in its Fonts folder, as on
+Windows) and the button face of today's Windows, so pictures taken on
 different machines compare. The dialog is closed by ending the launcher, so
 nothing is stored and nothing is started by a press.
 
@@ -37,6 +41,7 @@ fail() {
 disc=
 out=
 installed=0
+dpi=
 while [ $# -gt 0 ]; do
     case $1 in
     -h | --help)
@@ -44,6 +49,12 @@ while [ $# -gt 0 ]; do
         exit 0
         ;;
     --installed) installed=1 ;;
+    --dpi)
+        [ $# -ge 2 ] || fail "$1 needs a number" 2
+        dpi=$2
+        shift
+        ;;
+    --dpi=*) dpi=${1#--dpi=} ;;
     -o | --output)
         [ $# -ge 2 ] || fail "$1 needs a file name" 2
         out=$2
@@ -59,6 +70,12 @@ while [ $# -gt 0 ]; do
     shift
 done
 [ -n "$disc" ] || fail "no disc folder given (see --help)" 2
+if [ -n "$dpi" ]; then
+    case $dpi in
+    *[!0-9]* | '') fail "--dpi takes a number of dots per inch, not '$dpi'" 2 ;;
+    esac
+    [ "$dpi" -ge 48 ] && [ "$dpi" -le 960 ] || fail "--dpi $dpi: not between 48 and 960" 2
+fi
 [ -n "$out" ] || fail "no picture given: -o PICTURE.png (see --help)" 2
 [ -d "$disc" ] || fail "disc folder $disc: not found or not a folder" 2
 [ -r "$disc" ] && [ -x "$disc" ] || fail "disc folder $disc: cannot be read" 2
@@ -100,9 +117,18 @@ xvfb_pid=
 launcher_pid=
 server=$(command -v wineserver || true)
 [ -x /usr/lib/wine/wineserver64 ] && server=/usr/lib/wine/wineserver64
+# The prefix's wine server is ended and waited for, not only told to end: a
+# server still shutting down when the next preview starts takes that
+# preview's launcher down with it (it connects to the old server, which then
+# kills every process it has), and writes its registry over the one just
+# restored. That was the rare "showed no window" 1.5 to 2.4 s after a start.
+stop_server() {
+    WINEPREFIX=$prefix "$server" -k 2>/dev/null || true
+    WINEPREFIX=$prefix timeout 30 "$server" -w 2>/dev/null || true
+}
 cleanup() {
     if [ -n "$launcher_pid" ]; then
-        WINEPREFIX=$prefix "$server" -k 2>/dev/null || true
+        stop_server
         wait "$launcher_pid" 2>/dev/null || true
     fi
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
@@ -148,8 +174,19 @@ if [ ! -f "$pristine/system.reg" ]; then
     mkdir -p "$pristine"
     cp "$prefix"/system.reg "$prefix"/user.reg "$prefix"/userdef.reg "$pristine/"
 fi
+stop_server
 cp "$pristine"/system.reg "$pristine"/user.reg "$pristine"/userdef.reg "$prefix/"
 ln -sfn "$copy" "$prefix/dosdevices/e:"
+mkdir -p "$prefix/drive_c/windows/Fonts"
+for font in sserife.fon sseriff.fon; do
+    [ -f "$prefix/drive_c/windows/Fonts/$font" ] ||
+        cp "/usr/share/wine/fonts/$font" "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+done
+if [ -n "$dpi" ]; then
+    # Read by Wine when a program starts; the restored registry has none.
+    run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+        >/dev/null 2>&1 || fail "cannot set the display's DPI in $prefix"
+fi
 
 if [ $installed = 1 ]; then
     # What "installed" means is the simulator's: its registry after a run on

@@ -85,9 +85,19 @@ if [ -z "${DISPLAY:-}" ]; then
     rm -f "$displayfile"
 fi
 
+# The fonts the other pictures have (tools/screenshots.sh, preview-disc.sh):
+# Wine's own only, its symbol font among them, which draws the caption's
+# close box (without it the box shows as the letter "r"), and the bitmap
+# "MS Sans Serif" in the prefix's Fonts folder, as on Windows.
+export FONTCONFIG_FILE=$root/tools/wine-fonts.conf
 run() { "$root/tools/wine-run.sh" "$prefix" "$@"; }
 echo "run-example: preparing the Wine prefix $prefix (the first time takes about 20 s)"
 run cmd /c exit >/dev/null 2>&1 || true
+mkdir -p "$prefix/drive_c/windows/Fonts"
+for font in sserife.fon sseriff.fon; do
+    [ -f "$prefix/drive_c/windows/Fonts/$font" ] ||
+        cp "/usr/share/wine/fonts/$font" "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+done
 if [ $iso = 1 ]; then
     "$root/tools/cd-drive.sh" "$prefix" "$root/build/example.iso" "$root/build/example-cd" D
 else

@@ -36,8 +36,7 @@ static int UseTwoButtons(void) {
 int ShowLaunchDialog(HWND owner) {
     int templateId =
         IDD_LAUNCH_NOT_INSTALLED + 2 * UseTwoButtons() + (ProductInstalled != 0 ? 1 : 0);
-    INT_PTR result = DialogBoxParamA(LauncherInstance, MAKEINTRESOURCEA(templateId), nullptr,
-                                     LaunchDialogProc, 0);
+    INT_PTR result = ShowDialogBox(templateId, LaunchDialogProc);
     if (result == IDC_CLOSE) {
         return 0;
     }
@@ -51,12 +50,13 @@ int ShowLaunchDialog(HWND owner) {
     return RunInstalledProgram(owner);
 }
 
-static void InitializeLaunchDialog(HWND dialog) {
+static void InitializeLaunchDialog(HWND dialog, LPARAM initParam) {
     DialogBackgroundColor = RGB(0xC0, 0xC0, 0xC0);
     DialogBackgroundBrush = CreateSolidBrush(DialogBackgroundColor);
     // The title is also what a second launcher looks for.
     SetWindowTextA(dialog, DialogCaption);
     LoadSplashBitmap(dialog, &SplashBitmap);
+    FitDialogToDisplay(dialog, initParam);
     CenterWindow(dialog, GetParent(dialog));
     if (ProductInstalled != 0) {
         CheckDlgButton(dialog, IDC_SHOW_NEXT_TIME, static_cast<UINT>(ShouldShowDialog()));
@@ -96,7 +96,7 @@ static INT_PTR PaintBackground(HDC dc) {
 INT_PTR CALLBACK LaunchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        InitializeLaunchDialog(dialog);
+        InitializeLaunchDialog(dialog, lParam);
         return 0;
     case WM_COMMAND:
         HandleCommand(dialog, wParam);

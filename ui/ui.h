@@ -13,6 +13,27 @@ int MeansTwoButtons(char *value);
 INT_PTR CALLBACK LaunchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void CenterWindow(HWND window, HWND reference);
 
+// Dialogs at the display's DPI (dialog_dpi.cpp).
+// The screen's dots per inch, as DeviceDpi gives them.
+int DisplayDpi(void);
+// A copy in fixed global memory of a classic dialog template with a font,
+// whose font is "MS Shell Dlg"; null for any other template, one that runs
+// short or is larger than the launcher's own, or when there is no memory.
+HGLOBAL CopyDialogTemplate(const BYTE *source, DWORD size);
+// What a dialog made from such a copy is handed with WM_INITDIALOG.
+struct DialogLayout {
+    const BYTE *block; // the copy
+    DWORD size;
+    int dpi;
+};
+// The modal dialog of a template of the launcher's, without an owner: from
+// the resource as it is at 96 DPI (or when it cannot be copied), else from the
+// copy, freed when the dialog has ended. Gives what DialogBoxParamA gives.
+INT_PTR ShowDialogBox(int templateId, DLGPROC procedure);
+// At WM_INITDIALOG: for a dialog made from a copy, places each control and
+// sizes the client area as at 96 DPI, scaled by DPI/96; nothing otherwise.
+void FitDialogToDisplay(HWND dialog, LPARAM initParam);
+
 int RunInstalledProgram(HWND owner);
 void ResolveWorkingDirectory(char *entry);
 void BuildSetupCommand(char *setupPath, char *argumentLine);

@@ -14,11 +14,28 @@
 namespace {
 
 // Metrics of a dialog frame with a caption, and the dialog base units of an
-// 8-point "MS Sans Serif" template, as at 96 dots per inch.
-const int FrameWidth = 3;
-const int CaptionHeight = 19;
+// 8-point "MS Sans Serif" template, as at 96 dots per inch. At another DPI
+// the frame and caption scale with it, and so do the base units of a
+// TrueType face; "MS Sans Serif" is a bitmap font whose largest 8-point size
+// is the one for 144 DPI, so its base units stop growing there, as the
+// system's do. Base units are whole pixels, as the system's are.
+const int FrameWidth96 = 3;
+const int CaptionHeight96 = 19;
 const int BaseUnitX = 6;
 const int BaseUnitY = 13;
+const int StandardDpi = 96;
+const int LargestBitmapFontDpi = 144;
+int displayDpi = StandardDpi;
+
+int AtDpi(int pixels, int dpi) {
+    return (pixels * dpi + StandardDpi / 2) / StandardDpi;
+}
+int FrameWidth() {
+    return AtDpi(FrameWidth96, displayDpi);
+}
+int CaptionHeight() {
+    return AtDpi(CaptionHeight96, displayDpi);
+}
 
 struct WindowData {
     std::string className;
@@ -33,6 +50,8 @@ struct WindowData {
     int id = 0;
     RECT rect{}; // screen coordinates for top-level windows, parent client coordinates for controls
     int templateId = 0;
+    std::string font;        // a dialog's
+    bool fromMemory = false; // a dialog made from a template in memory
     bool ended = false;
     INT_PTR result = 0;
     DLGPROC proc = nullptr;
@@ -109,19 +128,32 @@ RECT ClientRectOnScreen(HWND handle) {
     }
     rect = window->rect;
     if (window->style & WS_CAPTION) {
-        rect.left += FrameWidth;
-        rect.right -= FrameWidth;
-        rect.top += FrameWidth + CaptionHeight;
-        rect.bottom -= FrameWidth;
+        rect.left += FrameWidth();
+        rect.right -= FrameWidth();
+        rect.top += FrameWidth() + CaptionHeight();
+        rect.bottom -= FrameWidth();
     }
     return rect;
 }
 
-int DlgX(int units) {
-    return units * BaseUnitX / 4;
+struct BaseUnits {
+    int x = BaseUnitX;
+    int y = BaseUnitY;
+};
+
+BaseUnits DialogBaseUnits(const std::string &font) {
+    int dpi = displayDpi;
+    if (font == "MS Sans Serif" && dpi > LargestBitmapFontDpi) {
+        dpi = LargestBitmapFontDpi;
+    }
+    return BaseUnits{BaseUnitX * dpi / StandardDpi, BaseUnitY * dpi / StandardDpi};
 }
-int DlgY(int units) {
-    return units * BaseUnitY / 8;
+
+int DlgX(int units, const BaseUnits &base) {
+    return units * base.x / 4;
+}
+int DlgY(int units, const BaseUnits &base) {
+    return units * base.y / 8;
 }
 
 LRESULT Deliver(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -250,9 +282,14 @@ standin::DialogRecord Record(HWND dialog) {
     const WindowData &window = *Find(dialog);
     standin::DialogRecord record;
     record.templateId = window.templateId;
+    record.font = window.font;
+    record.fromMemory = window.fromMemory;
     record.title = window.title;
     record.style = window.style;
     record.rect = window.rect;
+    RECT client = ClientRectOnScreen(dialog);
+    record.clientWidth = client.right - client.left;
+    record.clientHeight = client.bottom - client.top;
     record.result = window.result;
     record.endedByEndDialog = window.ended;
     record.messages = window.messages;
@@ -329,6 +366,13 @@ WindowInfo Window(HWND handle) {
     return info;
 }
 
+void SetDpi(int dpi) {
+    displayDpi = dpi;
+}
+int Dpi() {
+    return displayDpi;
+}
+
 void MinimizeWindow(HWND handle) {
     if (::WindowData *window = Find(handle)) {
         window->minimized = true;
@@ -356,6 +400,7 @@ void ResetDesktop() {
     nextHandle = 0x100;
     screenWidth = 1024;
     screenHeight = 768;
+    displayDpi = StandardDpi;
     calls.clear();
     script.clear();
     dialogRecords.clear();
@@ -463,6 +508,26 @@ HWND GetDlgItem(HWND dialog, int id) {
     for (auto &[handle, window] : windows) {
         if (window.parent == dialog && dialog != nullptr && window.id == id) {
             return reinterpret_cast<HWND>(handle);
+        }
+    }
+    return nullptr;
+}
+
+// A dialog's controls in the order they were made, the first one first.
+HWND GetWindow(HWND handle, UINT relation) {
+    const WindowData *window = Find(handle);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    HWND parent = relation == GW_CHILD ? handle : window->parent;
+    if ((relation != GW_CHILD && relation != GW_HWNDNEXT) || parent == nullptr) {
+        return nullptr;
+    }
+    auto it = relation == GW_CHILD ? windows.begin()
+                                   : windows.upper_bound(reinterpret_cast<ULONG_PTR>(handle));
+    for (; it != windows.end(); ++it) {
+        if (it->second.parent == parent) {
+            return reinterpret_cast<HWND>(it->first);
         }
     }
     return nullptr;
@@ -576,8 +641,12 @@ int LoadStringA(HINSTANCE, UINT id, LPSTR buffer, int size) {
 // ---------------------------------------------------------------------------
 // Modal dialogs
 
-INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc,
-                        LPARAM initParam) {
+namespace {
+INT_PTR RunDialog(const standin::detail::DialogTemplate &dialogTemplate, int templateId,
+                  const char *function, DLGPROC proc, LPARAM initParam);
+}
+
+INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND, DLGPROC proc, LPARAM initParam) {
     int templateId = static_cast<int>(reinterpret_cast<ULONG_PTR>(templateName));
     const standin::detail::DialogTemplate *found =
         IS_INTRESOURCE(templateName) ? standin::detail::FindDialogTemplate(templateId) : nullptr;
@@ -585,8 +654,35 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc
         SetLastError(1814); // ERROR_RESOURCE_NAME_NOT_FOUND
         return -1;
     }
-    const standin::detail::DialogTemplate &dialogTemplate = *found;
+    return RunDialog(*found, templateId, "DialogBoxParamA", proc, initParam);
+}
 
+// The template is read no further than the memory it lies in: a block from
+// GlobalAlloc, or the launcher's resources.
+INT_PTR DialogBoxIndirectParamA(HINSTANCE, LPCDLGTEMPLATEA pointer, HWND, DLGPROC proc,
+                                LPARAM initParam) {
+    std::size_t available = 0;
+    HGLOBAL block = pointer != nullptr ? GlobalHandle(pointer) : nullptr;
+    if (block != nullptr && static_cast<const void *>(GlobalLock(block)) == pointer) {
+        available = GlobalSize(block);
+        GlobalUnlock(block);
+    } else if (pointer == nullptr || !standin::detail::ResourceBytesAt(pointer, &available)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return -1;
+    }
+    standin::detail::DialogTemplate dialogTemplate;
+    if (!standin::detail::ParseDialogTemplate(reinterpret_cast<const unsigned char *>(pointer),
+                                              available, &dialogTemplate)) {
+        SetLastError(1812); // ERROR_RESOURCE_DATA_NOT_FOUND
+        return -1;
+    }
+    int templateId = standin::detail::MatchDialogTemplate(dialogTemplate);
+    return RunDialog(dialogTemplate, templateId, "DialogBoxIndirectParamA", proc, initParam);
+}
+
+namespace {
+INT_PTR RunDialog(const standin::detail::DialogTemplate &dialogTemplate, int templateId,
+                  const char *function, DLGPROC proc, LPARAM initParam) {
     WindowData dialog;
     dialog.className = "#32770";
     dialog.title = dialogTemplate.title;
@@ -595,20 +691,23 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc
     dialog.proc = proc;
     dialog.templateId = templateId;
     dialog.visible = true;
-    int clientWidth = DlgX(dialogTemplate.cx);
-    int clientHeight = DlgY(dialogTemplate.cy);
-    int frame = (dialogTemplate.style & WS_CAPTION) ? FrameWidth : 0;
-    int caption = (dialogTemplate.style & WS_CAPTION) ? CaptionHeight : 0;
+    dialog.font = dialogTemplate.font;
+    dialog.fromMemory = std::strcmp(function, "DialogBoxParamA") != 0;
+    BaseUnits base = DialogBaseUnits(dialogTemplate.font);
+    int clientWidth = DlgX(dialogTemplate.cx, base);
+    int clientHeight = DlgY(dialogTemplate.cy, base);
+    int frame = (dialogTemplate.style & WS_CAPTION) ? FrameWidth() : 0;
+    int caption = (dialogTemplate.style & WS_CAPTION) ? CaptionHeight() : 0;
     // Without an owner and without DS_CENTER the template's position is a
     // screen position.
-    int left = DlgX(dialogTemplate.x);
-    int top = DlgY(dialogTemplate.y);
+    int left = DlgX(dialogTemplate.x, base);
+    int top = DlgY(dialogTemplate.y, base);
     dialog.rect =
         RECT{left, top, left + clientWidth + 2 * frame, top + clientHeight + 2 * frame + caption};
     HWND handle = NewHandle(std::move(dialog));
     stacking.insert(stacking.begin(), handle);
     if (standin::detail::Recording()) {
-        standin::detail::Record({"DialogBoxParamA", {std::to_string(templateId)}, 0, "open"});
+        standin::detail::Record({function, {std::to_string(templateId)}, 0, "open"});
     }
     HWND previousForeground = foreground;
     foreground = handle;
@@ -622,13 +721,11 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc
         control.enabled = (item.style & WS_DISABLED) == 0;
         control.parent = handle;
         control.id = static_cast<short>(item.id);
-        int x = DlgX(item.x);
-        int y = DlgY(item.y);
-        control.rect = RECT{x, y, x + DlgX(item.cx), y + DlgY(item.cy)};
+        int x = DlgX(item.x, base);
+        int y = DlgY(item.y, base);
+        control.rect = RECT{x, y, x + DlgX(item.cx, base), y + DlgY(item.cy, base)};
         NewHandle(std::move(control));
     }
-    (void)owner;
-
     Deliver(handle, WM_INITDIALOG, 0, initParam);
     WindowData *window = Find(handle);
     if (!window->ended) {
@@ -655,10 +752,8 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc
     dialogRecords.push_back(Record(handle));
     INT_PTR result = Find(handle)->result;
     if (standin::detail::Recording()) {
-        standin::detail::Record({"DialogBoxParamA",
-                                 {std::to_string(templateId)},
-                                 static_cast<long long>(result),
-                                 "ended"});
+        standin::detail::Record(
+            {function, {std::to_string(templateId)}, static_cast<long long>(result), "ended"});
     }
     Destroy(handle);
     if (previousForeground != nullptr && Find(previousForeground) != nullptr) {
@@ -666,6 +761,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc
     }
     return result;
 }
+} // namespace
 
 BOOL EndDialog(HWND dialog, INT_PTR result) {
     WindowData *window = Find(dialog);

@@ -491,6 +491,151 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sourc
     return lines;
 }
 
+namespace {
+
+// Where a pixel of the destination rectangle takes its colour from when a
+// picture is stretched: the source pixel under its centre, the lower one
+// where the centre falls between two, rows counted from the top on both
+// sides whichever way the picture is stored, as the display driver does in
+// COLORONCOLOR mode.
+long long SourceIndex(long long destination, long long destinationExtent, long long sourceExtent) {
+    return ((2 * destination + 1) * sourceExtent - 1) / (2 * destinationExtent);
+}
+
+// The whole picture as the device reads it for a stretch: every stored row
+// (every pixel a run-length stream sets, up to its last closing code), in
+// the picture's own row order. Pixels a stream leaves unset are the table's
+// first colour, as Wine stretches them.
+struct SourcePicture {
+    long long width = 0;
+    long long rows = 0;
+    std::vector<COLORREF> colours;
+    std::vector<bool> set;
+};
+
+SourcePicture DecodePicture(const DibFormat &format, const BYTE *bits) {
+    SourcePicture picture;
+    picture.width = format.width;
+    picture.rows = format.rows;
+    std::size_t count = static_cast<std::size_t>(format.width * format.rows);
+    picture.colours.assign(count, 0);
+    picture.set.assign(count, false);
+    if (format.compression != BI_RGB) {
+        picture.colours.assign(count, TableColor(format, 0));
+        picture.set.assign(count, true);
+        DWORD shown =
+            DecodeRunLength(format, bits, format.streamLength, [](long long, long long, int) {});
+        DecodeRunLength(format, bits, shown, [&](long long column, long long row, int index) {
+            std::size_t at = static_cast<std::size_t>(row * format.width + column);
+            picture.colours[at] = TableColor(format, index);
+            picture.set[at] = true;
+        });
+        return picture;
+    }
+    long long stride = (format.width * format.bitCount + 31) / 32 * 4;
+    for (long long row = 0; row < format.rows; row++) {
+        const BYTE *rowBits = bits + row * stride;
+        for (long long column = 0; column < format.width; column++) {
+            std::size_t at = static_cast<std::size_t>(row * format.width + column);
+            picture.colours[at] = Pixel(format, rowBits, column);
+            picture.set[at] = true;
+        }
+    }
+    return picture;
+}
+
+} // namespace
+
+// Mirrored draws (a negative extent) are not made: nothing is drawn and 0
+// returned; the launcher never asks for one.
+int StretchDIBits(HDC dc, int x, int y, int width, int height, int sourceX, int sourceY,
+                  int sourceWidth, int sourceHeight, const void *bits, const BITMAPINFO *info,
+                  UINT colorUse, DWORD rop) {
+    standin::DibDraw draw;
+    draw.stretched = true;
+    draw.x = x;
+    draw.y = y;
+    draw.width = static_cast<DWORD>(width);
+    draw.height = static_cast<DWORD>(height);
+    draw.sourceX = sourceX;
+    draw.sourceY = sourceY;
+    draw.sourceWidth = sourceWidth;
+    draw.sourceHeight = sourceHeight;
+    draw.rop = rop;
+    draw.bits = bits;
+    draw.info = info;
+    draw.colorUse = colorUse;
+    counts.dibDraws++;
+    counts.stretchDraws++;
+    DeviceContext *context = FindContext(dc);
+    DibFormat format;
+    if (context == nullptr || bits == nullptr || info == nullptr || colorUse != DIB_RGB_COLORS ||
+        rop != SRCCOPY || width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0 ||
+        !ReadFormat(info, &format) || canvases.count(context->window) == 0) {
+        dibDraws.push_back(draw);
+        return 0;
+    }
+    Canvas &canvas = canvases[context->window];
+    SourcePicture picture = DecodePicture(format, static_cast<const BYTE *>(bits));
+    for (long long row = 0; row < height; row++) {
+        long long destY = y + row;
+        if (destY < 0 || destY >= canvas.height) {
+            continue;
+        }
+        // Rows from the top of the rectangle and of the source rectangle,
+        // whichever way the picture is stored (the source rectangle of one
+        // stored bottom row first counted up from its bottom row).
+        long long fromTop = SourceIndex(row, height, sourceHeight);
+        long long sourceRow =
+            format.topDown ? sourceY + fromTop : sourceY + sourceHeight - 1 - fromTop;
+        if (sourceRow < 0 || sourceRow >= picture.rows) {
+            continue;
+        }
+        for (long long column = 0; column < width; column++) {
+            long long destX = x + column;
+            long long sourceColumn = sourceX + SourceIndex(column, width, sourceWidth);
+            if (destX < 0 || destX >= canvas.width || sourceColumn < 0 ||
+                sourceColumn >= picture.width) {
+                continue;
+            }
+            std::size_t at = static_cast<std::size_t>(sourceRow * picture.width + sourceColumn);
+            if (picture.set[at]) {
+                canvas.pixels[destY * canvas.width + destX] = picture.colours[at];
+            }
+        }
+    }
+    draw.linesDrawn = sourceHeight;
+    dibDraws.push_back(draw);
+    return sourceHeight;
+}
+
+// The screen's device context (for null) or a window's; only what the
+// launcher asks of them is answered: the DPI, and painting into a window's.
+HDC GetDC(HWND window) {
+    HDC dc = NewHandle<HDC>();
+    DeviceContext context;
+    context.window = window;
+    context.palette = DefaultPalette;
+    contexts[dc] = context;
+    return dc;
+}
+
+int ReleaseDC(HWND window, HDC dc) {
+    DeviceContext *context = FindContext(dc);
+    if (context == nullptr || context->window != window) {
+        return 0;
+    }
+    contexts.erase(dc);
+    return 1;
+}
+
+int GetDeviceCaps(HDC dc, int index) {
+    if (FindContext(dc) == nullptr) {
+        return 0;
+    }
+    return index == LOGPIXELSX || index == LOGPIXELSY ? standin::Dpi() : 0;
+}
+
 HBRUSH CreateSolidBrush(COLORREF color) {
     HBRUSH brush = NewHandle<HBRUSH>();
     brushes.insert(brush);

@@ -138,9 +138,23 @@ bool ReadDialogTemplate(int id, DialogTemplate *dialog) {
     if (resource == nullptr) {
         return false;
     }
-    Reader reader{resource->data, resource->size};
+    if (!ParseDialogTemplate(resource->data, resource->size, dialog)) {
+        return false;
+    }
+    dialog->language = resource->language;
+    return true;
+}
+
+} // namespace
+
+bool ParseDialogTemplate(const unsigned char *data, std::size_t size, DialogTemplate *dialog) {
+    Reader reader{data, size};
     DialogTemplate result;
-    result.language = resource->language;
+    // The extended kind (version 1, signature 0xFFFF) is not one the
+    // launcher has; it is refused, as a template that runs short is.
+    if (size >= 4 && data[0] == 1 && data[1] == 0 && data[2] == 0xFF && data[3] == 0xFF) {
+        return false;
+    }
     result.style = reader.Dword();
     result.exStyle = reader.Dword();
     WORD count = reader.Word();
@@ -180,8 +194,6 @@ bool ReadDialogTemplate(int id, DialogTemplate *dialog) {
     *dialog = result;
     return true;
 }
-
-} // namespace
 
 const DialogTemplate *FindDialogTemplate(int id) {
     static std::map<int, std::pair<bool, DialogTemplate>> read;
@@ -235,4 +247,81 @@ const std::string *FindString(UINT id) {
     return found->second.first ? &found->second.second : nullptr;
 }
 
+int MatchDialogTemplate(const DialogTemplate &dialog) {
+    for (const Resource &resource : Resources()) {
+        if (resource.type != RtDialog) {
+            continue;
+        }
+        const DialogTemplate *known = FindDialogTemplate(resource.name);
+        if (known == nullptr || known->style != dialog.style || known->cx != dialog.cx ||
+            known->cy != dialog.cy || known->title != dialog.title ||
+            known->items.size() != dialog.items.size()) {
+            continue;
+        }
+        bool same = true;
+        for (std::size_t i = 0; i < dialog.items.size() && same; i++) {
+            const DialogItem &a = known->items[i];
+            const DialogItem &b = dialog.items[i];
+            same = a.style == b.style && a.id == b.id && a.x == b.x && a.y == b.y && a.cx == b.cx &&
+                   a.cy == b.cy && a.className == b.className && a.text == b.text;
+        }
+        if (same) {
+            return resource.name;
+        }
+    }
+    return 0;
+}
+
+bool ResourceBytesAt(const void *address, std::size_t *available) {
+    const auto *at = static_cast<const unsigned char *>(address);
+    for (const Resource &resource : Resources()) {
+        if (at >= resource.data && at < resource.data + resource.size) {
+            *available = static_cast<std::size_t>(resource.data + resource.size - at);
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace standin::detail
+
+// The launcher's module holds the resources; a resource handle is its entry
+// in the table, counted from 1, and its data is never moved or freed.
+HRSRC FindResourceA(HMODULE, LPCSTR name, LPCSTR type) {
+    if (!IS_INTRESOURCE(name) || !IS_INTRESOURCE(type)) {
+        SetLastError(1813); // ERROR_RESOURCE_TYPE_NOT_FOUND
+        return nullptr;
+    }
+    int wantedName = static_cast<int>(reinterpret_cast<ULONG_PTR>(name));
+    int wantedType = static_cast<int>(reinterpret_cast<ULONG_PTR>(type));
+    const auto &resources = standin::detail::Resources();
+    for (std::size_t i = 0; i < resources.size(); i++) {
+        if (resources[i].type == wantedType && resources[i].name == wantedName) {
+            return reinterpret_cast<HRSRC>(static_cast<ULONG_PTR>(i + 1));
+        }
+    }
+    SetLastError(1814); // ERROR_RESOURCE_NAME_NOT_FOUND
+    return nullptr;
+}
+
+namespace {
+const standin::detail::Resource *FromHandle(HRSRC handle) {
+    auto index = reinterpret_cast<ULONG_PTR>(handle);
+    const auto &resources = standin::detail::Resources();
+    return index >= 1 && index <= resources.size() ? &resources[index - 1] : nullptr;
+}
+} // namespace
+
+HGLOBAL LoadResource(HMODULE, HRSRC handle) {
+    const standin::detail::Resource *resource = FromHandle(handle);
+    return resource != nullptr ? const_cast<unsigned char *>(resource->data) : nullptr;
+}
+
+LPVOID LockResource(HGLOBAL loaded) {
+    return loaded;
+}
+
+DWORD SizeofResource(HMODULE, HRSRC handle) {
+    const standin::detail::Resource *resource = FromHandle(handle);
+    return resource != nullptr ? static_cast<DWORD>(resource->size) : 0;
+}

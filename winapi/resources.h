@@ -34,6 +34,15 @@ struct DialogTemplate {
 // pointers stay valid for the life of the process. Null: no such resource,
 // or one that cannot be read.
 const DialogTemplate *FindDialogTemplate(int id);
+// A classic dialog template in memory, read as the dialog manager reads it;
+// false for one that runs past size bytes or is of another kind.
+bool ParseDialogTemplate(const unsigned char *data, std::size_t size, DialogTemplate *dialog);
+// The launcher's template that a template in memory was made from: the same
+// style, size, title and controls, whatever its font; 0 for none.
+int MatchDialogTemplate(const DialogTemplate &dialog);
+// Whether an address lies in the launcher's resource data, and how many
+// bytes of it are left from there.
+bool ResourceBytesAt(const void *address, std::size_t *available);
 const std::string *FindString(UINT id);
 
 } // namespace standin::detail

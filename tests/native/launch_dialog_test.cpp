@@ -2,8 +2,11 @@
 // placement, and what each ending leads to.
 #include <gtest/gtest.h>
 
+#include "resources/resource.h"
 #include "scenario.h"
 #include "ui/ui.h"
+
+#include <cstring>
 
 namespace {
 
@@ -96,6 +99,125 @@ TEST(LaunchDialog, VariantsFollowTheTwoInputs) {
                 EXPECT_TRUE(got.checked) << "the dialog is to be shown next time";
             }
         }
+    }
+}
+
+// At 96 DPI the dialog is made from its resource as it is; at any other DPI
+// from a copy in "MS Shell Dlg", laid out as at 96 DPI scaled by DPI/96, the
+// copy freed when it ends. The help dialog likewise. A copy that cannot be
+// made falls back to the resource.
+TEST(LaunchDialog, AtEveryDpiIsLaidOutAsAt96Scaled) {
+    struct Case {
+        int dpi;
+        bool failCopy;
+        int width, height; // the client area
+        RECT checkBox;     // the check box, client coordinates
+        int helpWidth;     // the help dialog's client area
+    } cases[] = {
+        {96, false, 330, 297, {28, 230, 268, 246}, 375},
+        {120, false, 413, 372, {36, 288, 336, 309}, 469},
+        {144, false, 495, 446, {43, 346, 403, 371}, 563},
+        {192, false, 660, 595, {57, 462, 537, 494}, 750},
+        // The system's own layout with the bitmap font, which stops growing
+        // at 144 DPI and rounds the base units: what the copy prevents.
+        // (The help dialog that follows is copied again.)
+        {192, true, 495, 434, {42, 337, 402, 360}, 750},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.dpi) + (c.failCopy ? " without the copy" : ""));
+        Scenario machine;
+        machine.Settings(ExampleSettings);
+        InstallExampleProduct(machine);
+        standin::SetDpi(c.dpi);
+        int blocksBefore = standin::LiveGlobalBlocks();
+        if (c.failCopy) {
+            standin::FailNextGlobalAlloc();
+        }
+        standin::ScriptDialog({{Press::Button, 2}});
+        machine.Run("/s");
+        standin::ScriptDialog({{Press::Button, IDOK}});
+        machine.Run("/?");
+        EXPECT_EQ(standin::LiveGlobalBlocks(), blocksBefore) << "the copies are freed";
+        auto dialogs = standin::Dialogs();
+        ASSERT_EQ(dialogs.size(), 2u);
+        bool copied = c.dpi != 96 && !c.failCopy;
+        const auto &d = dialogs[0];
+        EXPECT_EQ(d.templateId, 501);
+        EXPECT_EQ(d.fromMemory, copied);
+        EXPECT_EQ(d.font, copied ? "MS Shell Dlg" : "MS Sans Serif");
+        EXPECT_EQ(d.clientWidth, c.width);
+        EXPECT_EQ(d.clientHeight, c.height);
+        ASSERT_EQ(d.controls.size(), 5u);
+        const RECT &box = d.controls[4].rect;
+        EXPECT_EQ(d.controls[4].id, 1000);
+        EXPECT_EQ(box.left, c.checkBox.left);
+        EXPECT_EQ(box.top, c.checkBox.top);
+        EXPECT_EQ(box.right, c.checkBox.right);
+        EXPECT_EQ(box.bottom, c.checkBox.bottom);
+        EXPECT_EQ(dialogs[1].templateId, IDD_HELP);
+        EXPECT_EQ(dialogs[1].fromMemory, c.dpi != 96) << "the help dialog";
+        EXPECT_EQ(dialogs[1].clientWidth, c.helpWidth);
+        EXPECT_EQ(dialogs[1].result, 0);
+    }
+}
+
+// The copy changes the font's name alone, for a template of any layout;
+// one it cannot read within the bytes given, or of another kind, gives none.
+TEST(LaunchDialog, TemplateCopyIsBoundedAndKeepsEveryControl) {
+    standin::Reset();
+    for (int id : {IDD_HELP, 500, 501, 502, 503}) {
+        SCOPED_TRACE(id);
+        HRSRC resource = FindResourceA(standin::LauncherModule(), MAKEINTRESOURCEA(id), RT_DIALOG);
+        ASSERT_NE(resource, nullptr);
+        const auto *bytes = static_cast<const BYTE *>(
+            LockResource(LoadResource(standin::LauncherModule(), resource)));
+        DWORD size = SizeofResource(standin::LauncherModule(), resource);
+        // Every cut of the template, each in a block of exactly that size, so
+        // that a read past it is caught by the sanitizers.
+        int copies = 0;
+        for (DWORD cut = 0; cut <= size; cut++) {
+            std::vector<BYTE> exact(bytes, bytes + cut);
+            HGLOBAL copy = CopyDialogTemplate(exact.empty() ? nullptr : exact.data(), cut);
+            if (copy != nullptr) {
+                copies++;
+                GlobalFree(copy);
+            }
+        }
+        // Cuts inside the header and the font give none.
+        EXPECT_GT(copies, 0);
+        EXPECT_LT(copies, static_cast<int>(size) - 40);
+        HGLOBAL copy = CopyDialogTemplate(bytes, size);
+        ASSERT_NE(copy, nullptr);
+        std::vector<BYTE> copied(static_cast<const BYTE *>(copy),
+                                 static_cast<const BYTE *>(copy) + GlobalSize(copy));
+        GlobalFree(copy);
+        std::vector<BYTE> extended = copied;
+        extended[0] = 1;
+        extended[1] = 0;
+        extended[2] = 0xFF;
+        extended[3] = 0xFF;
+        EXPECT_EQ(CopyDialogTemplate(extended.data(), static_cast<DWORD>(extended.size())),
+                  nullptr);
+        std::vector<BYTE> fontless(bytes, bytes + size);
+        fontless[0] &= static_cast<BYTE>(~DS_SETFONT);
+        EXPECT_EQ(CopyDialogTemplate(fontless.data(), size), nullptr);
+        // The copy names the same template, in the other face.
+        standin::ScriptDialog({});
+        DialogBoxIndirectParamA(
+            standin::LauncherModule(), reinterpret_cast<LPCDLGTEMPLATEA>(copied.data()), nullptr,
+            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return 0; }, 0);
+        // A vector is no global block: the stand-in refuses to guess its size.
+        EXPECT_TRUE(standin::Dialogs().empty());
+        HGLOBAL block = GlobalAlloc(GMEM_FIXED, copied.size());
+        std::memcpy(block, copied.data(), copied.size());
+        DialogBoxIndirectParamA(
+            standin::LauncherModule(), static_cast<LPCDLGTEMPLATEA>(block), nullptr,
+            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return 0; }, 0);
+        GlobalFree(block);
+        ASSERT_EQ(standin::Dialogs().size(), 1u);
+        EXPECT_EQ(standin::Dialogs()[0].templateId, id);
+        EXPECT_EQ(standin::Dialogs()[0].font, "MS Shell Dlg");
+        standin::Reset();
     }
 }
 

@@ -6,6 +6,7 @@
 #include "launcher/launcher.h"
 #include "resources/resource.h"
 #include "rle_cases.h"
+#include "stretch_cases.h"
 
 #include <gtest/gtest.h>
 #include <standin.h>
@@ -428,6 +429,38 @@ TEST_F(PaintTest, RunLengthPicturesAreDecodedAsTheDeviceDoes) {
         }
         FreeBitmapBlock(block);
     }
+}
+
+// At a display DPI other than 96 the picture is stretched by DPI/96 from the
+// placeholder's corner: the stand-in's stretch held to the table that the
+// real StretchDIBits is held to under Wine, nothing drawn around it. At 96
+// nothing is stretched.
+TEST_F(PaintTest, PictureIsStretchedByTheDisplayDpiAsTheDeviceDoes) {
+    for (const stretchtest::StretchCase &c : stretchtest::Cases()) {
+        SCOPED_TRACE(c.label);
+        standin::SetDpi(c.dpi);
+        BYTE *block = LoadPicture(stretchtest::Picture(c));
+        ASSERT_NE(block, nullptr);
+        int drawsBefore = standin::Gdi().stretchDraws;
+        HWND dialog = PaintInDialog(block, 6, 7);
+        EXPECT_EQ(standin::Gdi().stretchDraws, drawsBefore + 1);
+        for (int y = -1; y <= c.height; y++) {
+            for (int x = -1; x <= c.width; x++) {
+                COLORREF expected = White;
+                if (x >= 0 && y >= 0 && x < c.width && y < c.height) {
+                    expected = stretchtest::Expected(c, x, y);
+                }
+                EXPECT_EQ(standin::PixelAt(dialog, 6 + x, 7 + y), expected) << x << "," << y;
+            }
+        }
+        FreeBitmapBlock(block);
+    }
+    standin::SetDpi(96);
+    BYTE *block = LoadPicture(stretchtest::Picture(stretchtest::Cases()[0]));
+    int drawsBefore = standin::Gdi().stretchDraws;
+    PaintInDialog(block, 6, 7);
+    EXPECT_EQ(standin::Gdi().stretchDraws, drawsBefore);
+    FreeBitmapBlock(block);
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -19,6 +21,7 @@
 #include "runtime/process.h"
 #include "tests/native/bmp_builder.h"
 #include "tests/native/rle_cases.h"
+#include "tests/native/stretch_cases.h"
 #include "ui/ui.h"
 
 namespace {
@@ -61,6 +64,18 @@ struct Reading {
     bool checkBoxPainted = false;
     COLORREF checkBoxRow[2]{};
     COLORREF dialogCorner = 0;
+    // The layout at the display's DPI: the client area, the placeholder's
+    // rectangle (client coordinates) and the colours at its corners (one
+    // pixel in) and centre, the dialog font's height, and the check box's
+    // width beside the right end of its text as drawn.
+    SIZE client{};
+    RECT placeholder{};
+    COLORREF placeholderSamples[5]{};
+    int fontHeight = 0;
+    int checkBoxWidth = 0;
+    int checkBoxTextRight = 0; // the right end of the text as drawn
+    int labelChanges = 0;      // toggles after which the label read otherwise
+    std::string checkBoxText;  // the face and the text's extent in it
 };
 
 // A screenshot of the dialog, frame included, from the screen DC, written
@@ -217,9 +232,39 @@ protected:
             RECT client{};
             GetClientRect(dialog, &client);
             reading.dialogCorner = GetPixel(dc, 2, client.bottom - 3);
+            reading.client = SIZE{client.right, client.bottom};
+            POINT corner{rect.right, rect.bottom};
+            ScreenToClient(dialog, &corner);
+            reading.placeholder = RECT{origin.x, origin.y, corner.x, corner.y};
+            const POINT samples[5] = {{origin.x + 1, origin.y + 1},
+                                      {corner.x - 2, origin.y + 1},
+                                      {origin.x + 1, corner.y - 2},
+                                      {corner.x - 2, corner.y - 2},
+                                      {(origin.x + corner.x) / 2, (origin.y + corner.y) / 2}};
+            for (int i = 0; i < 5; i++) {
+                reading.placeholderSamples[i] = GetPixel(dc, samples[i].x, samples[i].y);
+            }
             ReleaseDC(dialog, dc);
             HWND box = GetDlgItem(dialog, CheckBoxId);
             reading.checkBoxVisible = box != nullptr && IsWindowVisible(box);
+            HFONT font = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+            HDC measure = GetDC(dialog);
+            HGDIOBJ oldFont = SelectObject(measure, font);
+            TEXTMETRICA metrics{};
+            GetTextMetricsA(measure, &metrics);
+            reading.fontHeight = metrics.tmHeight;
+            if (reading.checkBoxVisible) {
+                char text[128] = "";
+                GetWindowTextA(box, text, sizeof text);
+                SIZE extent{};
+                GetTextExtentPoint32A(measure, text, static_cast<int>(std::strlen(text)), &extent);
+                char face[64] = "";
+                GetTextFaceA(measure, sizeof face, face);
+                reading.checkBoxText =
+                    std::string(face) + ", text " + std::to_string(extent.cx) + " by its extent";
+            }
+            SelectObject(measure, oldFont);
+            ReleaseDC(dialog, measure);
             if (reading.checkBoxVisible) {
                 HDC boxDc = GetDC(box);
                 RECT boxRect{};
@@ -239,8 +284,44 @@ protected:
                     Sleep(20);
                 }
                 reading.checkBoxPainted = painted();
+                reading.checkBoxWidth = boxRect.right;
+                for (int x = 0; x < boxRect.right; x++) {
+                    for (int y = 0; y < boxRect.bottom; y++) {
+                        if (GetPixel(boxDc, x, y) != reading.dialogCorner) {
+                            reading.checkBoxTextRight = x + 1;
+                            break;
+                        }
+                    }
+                }
                 reading.checkBoxRow[0] = GetPixel(boxDc, boxRect.right - 2, 1);
                 reading.checkBoxRow[1] = GetPixel(boxDc, boxRect.right - 2, boxRect.bottom / 2);
+                // The label (right of the box's first quarter, where the box
+                // itself is) must read the same after the box is toggled and
+                // repainted, again and again: text drawn over itself without
+                // the background would grow bolder, a background of its own
+                // would show as another colour.
+                auto label = [&] {
+                    std::vector<COLORREF> pixels;
+                    for (int y = 0; y < boxRect.bottom; y++) {
+                        for (int x = boxRect.right / 4; x < boxRect.right; x++) {
+                            pixels.push_back(GetPixel(boxDc, x, y));
+                        }
+                    }
+                    return pixels;
+                };
+                // A click gives the box the focus, whose rectangle is drawn
+                // round the label: the first two toggles (checked and not,
+                // both with the focus) are the references for the next four.
+                std::vector<COLORREF> reference[2];
+                for (int toggle = 1; toggle <= 6; toggle++) {
+                    SendMessageA(box, BM_CLICK, 0, 0);
+                    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                    if (toggle <= 2) {
+                        reference[toggle % 2] = label();
+                    } else if (label() != reference[toggle % 2]) {
+                        reading.labelChanges++;
+                    }
+                }
                 ReleaseDC(box, boxDc);
             }
             SaveScreenshot(dialog, shotPath);
@@ -454,6 +535,7 @@ TEST_F(WineSplash, CheckBoxRowHasTheDialogsColourWhateverTheButtonFace) {
     EXPECT_EQ(Hex(r.dialogCorner), Hex(Background));
     EXPECT_EQ(Hex(r.checkBoxRow[0]), Hex(Background)) << "top of the check box's row";
     EXPECT_EQ(Hex(r.checkBoxRow[1]), Hex(Background)) << "middle of the check box's row";
+    EXPECT_EQ(r.labelChanges, 0) << "the label after toggling the box four times more";
 }
 
 // The real SetDIBitsToDevice against the run-length table that the
@@ -509,6 +591,153 @@ TEST(WineRunLength, RealDeviceDrawsTheStreamsAsTheTableSays) {
                 COLORREF expected =
                     want == '.' ? RGB(255, 255, 255)
                                 : rletest::IndexColor(std::stoi(std::string(1, want), nullptr, 16));
+                EXPECT_EQ(Hex(GetPixel(dc, x, y)), Hex(expected)) << px << "," << py;
+            }
+        }
+        SelectObject(dc, old);
+        DeleteObject(surface);
+        DeleteDC(dc);
+    }
+}
+
+// The launch dialog at the display's DPI, as a DPI-aware launcher is shown:
+// its client area is the 96-DPI one scaled by DPI/96, the picture fills the
+// placeholder scaled alike, the text is in a font of the DPI's size, and the
+// check box's text fits its control. It runs once in a prefix of each DPI
+// (tests/wine/dpi-run.sh, which sets LAUNCHER_TEST_DPI), and not in the
+// suite's own prefix, whose fonts are not set up as Windows' are.
+TEST_F(WineSplash, AtTheDisplaysDpiTheDialogIsLaidOutAsAt96Scaled) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const char *wanted = std::getenv("LAUNCHER_TEST_DPI");
+    if (wanted == nullptr) {
+        GTEST_SKIP() << "run in the prefixes of tests/wine/dpi-run.sh, whose fonts are Windows'";
+    }
+    ASSERT_EQ(dpi, std::atoi(wanted)) << "the prefix's LogPixels did not take";
+    // The picture is the size of the placeholder at 96 DPI; a 4x4 block of
+    // its own colour at each corner, another colour in between.
+    const COLORREF corners[4] = {RGB(0xC8, 0x10, 0x10), RGB(0x10, 0xC8, 0x10),
+                                 RGB(0x10, 0x10, 0xC8), RGB(0xC8, 0xC8, 0x10)};
+    const COLORREF body = RGB(0x30, 0x60, 0x90);
+    struct Case {
+        const char *label;
+        const char *extraSettings;
+        int width96, height96;  // the client area at 96 DPI
+        int pictureW, pictureH; // the placeholder at 96 DPI
+        bool installed;
+    } cases[] = {
+        {"three buttons, installed", "", 330, 297, 321, 216, true},
+        {"two buttons", "Use Two Buttons=true\r\n", 243, 263, 236, 218, false},
+    };
+    int index = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.label) + " at " + std::to_string(dpi) + " DPI");
+        bmptest::Picture p;
+        p.width = c.pictureW;
+        p.height = c.pictureH;
+        p.bitCount = 24;
+        const int w = c.pictureW;
+        const int h = c.pictureH;
+        p.pixel = [&corners, body, w, h](int x, int y) -> std::uint32_t {
+            int right = x >= w - 4 ? 1 : x < 4 ? 0 : -1;
+            int bottom = y >= h - 4 ? 1 : y < 4 ? 0 : -1;
+            return right < 0 || bottom < 0 ? body : corners[bottom * 2 + right];
+        };
+        std::string name = "dpi" + std::to_string(index) + ".bmp";
+        std::string entry = WritePicture(name, bmptest::File(p));
+        std::string caption = "Splash Test DPI " + std::to_string(index);
+        std::string shot = "dpi-" + std::to_string(dpi) + "-" + std::to_string(index);
+        ++index;
+        std::string settings = std::string(c.extraSettings) +
+                               "[general info]\r\nCompany=Splash Test Nobody\r\n"
+                               "ProductTitle=No Such Product\r\nProductVersion=0.0\r\n"
+                               "registrykey=NOSUCH.EXE\r\n";
+        Reading r = ShowAndRead(caption, entry, corners[0], shot, settings, [&] {
+            std::snprintf(LauncherDirectory, sizeof LauncherDirectory, "%s", directory.c_str());
+            std::snprintf(SettingsPath, sizeof SettingsPath, "%sautorun.ini", directory.c_str());
+            std::snprintf(DialogCaption, sizeof DialogCaption, "%s", caption.c_str());
+            std::snprintf(RegistryKeyName, sizeof RegistryKeyName, "NOSUCH.EXE");
+            ProductInstalled = c.installed ? 1 : 0;
+            int result = ShowLaunchDialog(nullptr);
+            ProductInstalled = 0;
+            return result == 0 ? 0 : -1;
+        });
+        ASSERT_TRUE(r.found) << "no dialog";
+        // One line per case for the record of a run.
+        std::printf("%s at %d DPI: client %ldx%ld, placeholder %ldx%ld, font height %d, "
+                    "splash corners %s, check box text to %d of %d\n",
+                    c.label, dpi, static_cast<long>(r.client.cx), static_cast<long>(r.client.cy),
+                    static_cast<long>(r.placeholder.right - r.placeholder.left),
+                    static_cast<long>(r.placeholder.bottom - r.placeholder.top), r.fontHeight,
+                    r.placeholderSamples[0] == corners[0] && r.placeholderSamples[3] == corners[3]
+                        ? "the picture's"
+                        : "NOT the picture's",
+                    r.checkBoxTextRight, r.checkBoxWidth);
+        EXPECT_NEAR(r.client.cx, c.width96 * dpi / 96.0, 2) << "client width";
+        EXPECT_NEAR(r.client.cy, c.height96 * dpi / 96.0, 2) << "client height";
+        // The text is in a face of the DPI's size, not the largest size a
+        // bitmap font has: 13 pixels at 96 DPI.
+        EXPECT_NEAR(r.fontHeight, 13 * dpi / 96.0, 13 * dpi / 96.0 / 8 + 1) << "font height";
+        // The picture fills the placeholder, scaled as it is.
+        EXPECT_NEAR(r.placeholder.right - r.placeholder.left, w * dpi / 96.0, 2);
+        EXPECT_NEAR(r.placeholder.bottom - r.placeholder.top, h * dpi / 96.0, 2);
+        for (int i = 0; i < 4; i++) {
+            EXPECT_EQ(Hex(r.placeholderSamples[i]), Hex(corners[i])) << "corner " << i;
+        }
+        EXPECT_EQ(Hex(r.placeholderSamples[4]), Hex(body)) << "centre";
+        if (c.installed) {
+            ASSERT_TRUE(r.checkBoxVisible);
+            // Text cut by the control's edge would reach its last column.
+            EXPECT_LT(r.checkBoxTextRight, r.checkBoxWidth)
+                << "the check box's text fits it (" << r.checkBoxText << ")";
+            EXPECT_EQ(Hex(r.checkBoxRow[1]), Hex(Background)) << "the check box's row";
+        }
+    }
+}
+
+// The real StretchDIBits (COLORONCOLOR) against the table the stand-in's
+// painter is held to: each picture drawn onto a white 32-bit surface two
+// pixels in from its edges at its size for the case's DPI, every pixel read.
+TEST(WineStretch, RealDeviceStretchesAsTheTableSays) {
+    for (const stretchtest::StretchCase &c : stretchtest::Cases()) {
+        SCOPED_TRACE(c.label);
+        const int margin = 2;
+        const int surfaceWidth = c.width + 2 * margin;
+        const int surfaceHeight = c.height + 2 * margin;
+        BITMAPINFO surfaceInfo{};
+        surfaceInfo.bmiHeader.biSize = sizeof surfaceInfo.bmiHeader;
+        surfaceInfo.bmiHeader.biWidth = surfaceWidth;
+        surfaceInfo.bmiHeader.biHeight = -surfaceHeight;
+        surfaceInfo.bmiHeader.biPlanes = 1;
+        surfaceInfo.bmiHeader.biBitCount = 32;
+        surfaceInfo.bmiHeader.biCompression = BI_RGB;
+        void *surfaceBits = nullptr;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP surface =
+            CreateDIBSection(dc, &surfaceInfo, DIB_RGB_COLORS, &surfaceBits, nullptr, 0);
+        ASSERT_NE(surface, nullptr);
+        HGDIOBJ old = SelectObject(dc, surface);
+        RECT all{0, 0, surfaceWidth, surfaceHeight};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SetStretchBltMode(dc, COLORONCOLOR);
+        bmptest::Picture p = stretchtest::Picture(c);
+        std::vector<std::uint8_t> dib = bmptest::Dib(p);
+        std::size_t bitsOffset = 40 + 4 * bmptest::TableEntries(p);
+        int sourceWidth = static_cast<int>(c.rows[0].size());
+        int sourceHeight = static_cast<int>(c.rows.size());
+        StretchDIBits(dc, margin, margin, c.width, c.height, 0, 0, sourceWidth, sourceHeight,
+                      dib.data() + bitsOffset, reinterpret_cast<const BITMAPINFO *>(dib.data()),
+                      DIB_RGB_COLORS, SRCCOPY);
+        GdiFlush();
+        for (int y = 0; y < surfaceHeight; y++) {
+            for (int x = 0; x < surfaceWidth; x++) {
+                int px = x - margin;
+                int py = y - margin;
+                COLORREF expected = RGB(255, 255, 255);
+                if (px >= 0 && py >= 0 && px < c.width && py < c.height) {
+                    expected = stretchtest::Expected(c, px, py);
+                }
                 EXPECT_EQ(Hex(GetPixel(dc, x, y)), Hex(expected)) << px << "," << py;
             }
         }

@@ -162,6 +162,11 @@ struct WindowInfo {
 };
 WindowInfo Window(HWND window);
 void MinimizeWindow(HWND window);
+// The display's dots per inch, as GetDeviceCaps(LOGPIXELSY) tells a
+// DPI-aware program: 96 (the default), 120, 144, 192 ... Dialogs are laid
+// out, and their frames drawn, at it.
+void SetDpi(int dpi);
+int Dpi();
 
 // Every call that changes the desktop or asks the user something, in order,
 // written as "ShowWindow(<title>, 9)", "SetForegroundWindow(<title>)" ...
@@ -189,10 +194,15 @@ struct ControlInfo {
     RECT rect{}; // in the dialog's client coordinates, pixels
 };
 struct DialogRecord {
+    // The launcher's template it was made from; for one made from a template
+    // in memory, the launcher's template with the same controls (0: none).
     int templateId = 0;
+    bool fromMemory = false; // DialogBoxIndirectParamA
+    std::string font;        // the template's face name
     std::string title;
     DWORD style = 0;
     RECT rect{}; // screen coordinates, as last placed
+    int clientWidth = 0, clientHeight = 0;
     std::vector<ControlInfo> controls;
     INT_PTR result = 0;
     bool endedByEndDialog = false;
@@ -258,7 +268,8 @@ struct GdiCounts {
     int selectedPalettes = 0;     // SelectPalette calls with a created palette
     int palettesCreated = 0;      // every CreatePalette that succeeded
     int realizations = 0;         // RealizePalette calls
-    int dibDraws = 0;             // SetDIBitsToDevice calls
+    int dibDraws = 0;             // SetDIBitsToDevice and StretchDIBits calls
+    int stretchDraws = 0;         // StretchDIBits calls
     int deleteErrors = 0;         // DeleteObject of an unknown or still-selected object
     int palettesLeftSelected = 0; // paints ended with a created palette still selected
 };
@@ -276,10 +287,13 @@ struct PaletteSelection {
     bool forceBackground = false;
 };
 std::vector<PaletteSelection> PaletteSelections();
-struct DibDraw { // one SetDIBitsToDevice call as made
+struct DibDraw {            // one SetDIBitsToDevice or StretchDIBits call as made
+    bool stretched = false; // StretchDIBits: width, height and the source's are its extents
     int x = 0, y = 0;
     DWORD width = 0, height = 0;
     int sourceX = 0, sourceY = 0;
+    int sourceWidth = 0, sourceHeight = 0; // StretchDIBits only
+    DWORD rop = 0;                         // StretchDIBits only
     UINT startScan = 0, scanLines = 0;
     const void *bits = nullptr;
     const BITMAPINFO *info = nullptr;

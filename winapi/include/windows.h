@@ -64,6 +64,7 @@ DECLARE_STANDIN_HANDLE(HBRUSH);
 DECLARE_STANDIN_HANDLE(HPALETTE);
 DECLARE_STANDIN_HANDLE(HMENU);
 DECLARE_STANDIN_HANDLE(HICON);
+DECLARE_STANDIN_HANDLE(HRSRC);
 typedef HINSTANCE HMODULE;
 typedef void *HANDLE;
 typedef void *HGDIOBJ;
@@ -263,6 +264,26 @@ BOOL CheckDlgButton(HWND dialog, int id, UINT check);
 UINT IsDlgButtonChecked(HWND dialog, int id);
 INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc,
                         LPARAM initParam);
+// A classic dialog template's header; the controls follow it in memory.
+#pragma pack(push, 2)
+typedef struct {
+    DWORD style;
+    DWORD dwExtendedStyle;
+    WORD cdit;
+    short x, y, cx, cy;
+} DLGTEMPLATE;
+#pragma pack(pop)
+typedef const DLGTEMPLATE *LPCDLGTEMPLATEA;
+INT_PTR DialogBoxIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA dialogTemplate, HWND owner,
+                                DLGPROC proc, LPARAM initParam);
+#define GW_HWNDNEXT 2
+#define GW_CHILD 5
+HWND GetWindow(HWND window, UINT relation);
+#define RT_DIALOG MAKEINTRESOURCEA(5)
+HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
+HGLOBAL LoadResource(HMODULE module, HRSRC resource);
+LPVOID LockResource(HGLOBAL loaded);
+DWORD SizeofResource(HMODULE module, HRSRC resource);
 BOOL EndDialog(HWND dialog, INT_PTR result);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
@@ -329,6 +350,15 @@ int SetStretchBltMode(HDC dc, int mode);
 int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY,
                       UINT startScan, UINT scanLines, const void *bits, const BITMAPINFO *info,
                       UINT colorUse);
+#define SRCCOPY 0x00CC0020
+int StretchDIBits(HDC dc, int x, int y, int width, int height, int sourceX, int sourceY,
+                  int sourceWidth, int sourceHeight, const void *bits, const BITMAPINFO *info,
+                  UINT colorUse, DWORD rop);
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
+int GetDeviceCaps(HDC dc, int index);
+HDC GetDC(HWND window); // the screen's for null
+int ReleaseDC(HWND window, HDC dc);
 HBRUSH CreateSolidBrush(COLORREF color);
 COLORREF SetBkColor(HDC dc, COLORREF color);
 #define TRANSPARENT 1
