@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             }
         }
         const std::vector<std::vector<std::string>> verbs = {
-            {"drive", "also-drive", "launcher", "codepage", "registry", "installed", "args",
+            {"drive", "also-drive", "launcher", "codepage", "dpi", "registry", "installed", "args",
              "window", "foreground", "press", "shell-answer", "export-registry", "json"},
             {"registry", "drive", "launcher", "codepage"}};
         for (const std::vector<std::string> &allowed : verbs) {

@@ -37,7 +37,8 @@ RowOutcome OutcomeOf(const SimulationResult &run) {
     // The value as written, read from the same calls the summary reads: up to
     // the dialog left open.
     for (const standin::CallRecord &call : run.calls) {
-        if (call.function == "DialogBoxParamA" && call.data == "ended" && call.result == -1) {
+        if ((call.function == "DialogBoxParamA" || call.function == "DialogBoxIndirectParamA") &&
+            call.data == "ended" && call.result == -1) {
             break;
         }
         if (call.function == "RegSetValueExA" && Argument(call, 1) == VALUE_DISABLE_DIALOG &&

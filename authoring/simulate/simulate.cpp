@@ -23,6 +23,7 @@ const char SimulateUsage[] =
     "                               default: the program AUTORUN.INF starts, else\n"
     "                               LAUNCHER.EXE in the root); autorun.ini is beside it\n"
     "  --codepage N                 the machine's ANSI code page (default 1252)\n"
+    "  --dpi N                      the display's dots per inch (default 96; 144 is 150 %)\n"
     "  --registry STATE.reg         load a registry editor export first\n"
     "  --installed                  add the keys the product's setup leaves\n"
     "  --args \"/s\"                  the command-line tail\n"
@@ -45,8 +46,9 @@ int SimulateCommand(int argc, char **argv) {
     SimulateOptions options;
     std::string error;
     const std::vector<std::string> allowed = {
-        "drive",  "also-drive", "launcher", "codepage",     "registry",        "installed", "args",
-        "window", "foreground", "press",    "shell-answer", "export-registry", "json"};
+        "drive",           "also-drive", "launcher", "codepage",   "dpi",   "registry",
+        "installed",       "args",       "window",   "foreground", "press", "shell-answer",
+        "export-registry", "json"};
     if (!ParseSimulateOptions(arguments, allowed, &options, &error)) {
         std::fprintf(stderr, "autorun-tool simulate: %s\n%s", error.c_str(), SimulateUsage);
         return 2;

@@ -240,6 +240,7 @@ void ResetMachine(const MachineDescription &machine) {
     standin::Reset();
     standin::SetAnsiCodePage(machine.codePage);
     standin::SetUtf8HostNames(true);
+    standin::SetDpi(machine.dpi);
 }
 
 void FindLauncher(MachineDescription *machine) {

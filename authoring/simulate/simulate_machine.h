@@ -22,6 +22,7 @@ struct MachineDescription {
     std::string launcherPath;
     std::string launcherFrom; // how it was found, for the report
     unsigned codePage = 1252; // the machine's ANSI code page
+    int dpi = 96;             // the display's dots per inch
     std::string alsoDrives;   // more letters the same disc folder is mapped to, read-only
     std::string registryText; // a registry editor export loaded first; "" for none
     bool installed = false;   // seed the keys a setup program leaves, as the settings imply

@@ -240,6 +240,15 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
             if (machine.alsoDrives.find(Upper(value[0])) == std::string::npos) {
                 machine.alsoDrives += Upper(value[0]);
             }
+        } else if (name == "dpi") {
+            long long number = 0;
+            if (!ParseNumber(value, &number) || number < 48 || number > 960) {
+                *error = "--dpi: '" + value +
+                         "' is not a display's dots per inch from 48 to 960 (96 is 100 %, 144 is "
+                         "150 %)";
+                return false;
+            }
+            machine.dpi = static_cast<int>(number);
         } else if (name == "shell-answer") {
             long long number = 0;
             if (!ParseNumber(value, &number)) {

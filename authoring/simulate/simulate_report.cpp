@@ -241,7 +241,7 @@ std::string Step(const CallRecord &call, const std::string &settingsPath) {
         return "asks which window is in front: " +
                (call.result != 0 ? WindowText(call.data) : std::string("none"));
     }
-    if (f == "DialogBoxParamA") {
+    if (f == "DialogBoxParamA" || f == "DialogBoxIndirectParamA") {
         int id = std::atoi(Argument(call, 0).c_str());
         if (call.data == "open") {
             return "shows " + DialogName(id);
@@ -304,7 +304,8 @@ std::vector<CallRecord> CallsUntilStop(const SimulationResult &result, bool *aba
     *abandoned = false;
     for (const CallRecord &call : result.calls) {
         calls.push_back(call);
-        if (call.function == "DialogBoxParamA" && call.data == "ended" && call.result == -1) {
+        if ((call.function == "DialogBoxParamA" || call.function == "DialogBoxIndirectParamA") &&
+            call.data == "ended" && call.result == -1) {
             *abandoned = true;
             break;
         }

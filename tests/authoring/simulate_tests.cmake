@@ -41,6 +41,10 @@ add_tool_golden(simulate.example_json simulate-example.json
                 simulate examples/disc --drive F --also-drive D --press enter --json)
 add_tool_golden(simulate.help_json simulate-help.json
                 simulate examples/disc --args /? --press esc,closebox,ok --json)
+# At 144 DPI the dialog comes from a copy of its template and the splash is
+# painted one and a half times its size.
+add_tool_golden(simulate.example_dpi simulate-example-dpi.txt
+                simulate examples/disc --installed --dpi 144 --press close)
 add_tool_golden(matrix.example matrix-example.md matrix examples/disc)
 add_tool_golden(matrix.tooltest matrix-tooltest.md matrix tests/authoring/tooltest-disc)
 # Windows of one section share a row where their runs come out alike; one
