@@ -312,13 +312,29 @@ protected:
                 // A click gives the box the focus, whose rectangle is drawn
                 // round the label: the first two toggles (checked and not,
                 // both with the focus) are the references for the next four.
+                // A themed button may animate from one state to the next,
+                // so a label is read once it holds still (two reads alike),
+                // and a later one may take that long to match its reference.
+                auto settled = [&](const std::vector<COLORREF> *wanted) {
+                    std::vector<COLORREF> last = label();
+                    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+                    while (std::chrono::steady_clock::now() < until) {
+                        Sleep(40);
+                        std::vector<COLORREF> now = label();
+                        if (wanted != nullptr ? now == *wanted : now == last) {
+                            return now;
+                        }
+                        last = now;
+                    }
+                    return last;
+                };
                 std::vector<COLORREF> reference[2];
                 for (int toggle = 1; toggle <= 6; toggle++) {
                     SendMessageA(box, BM_CLICK, 0, 0);
                     RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
                     if (toggle <= 2) {
-                        reference[toggle % 2] = label();
-                    } else if (label() != reference[toggle % 2]) {
+                        reference[toggle % 2] = settled(nullptr);
+                    } else if (settled(&reference[toggle % 2]) != reference[toggle % 2]) {
                         reading.labelChanges++;
                     }
                 }
