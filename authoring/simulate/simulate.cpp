@@ -18,6 +18,7 @@ const char SimulateUsage[] =
     "machine described by the options, and says step by step what it does.\n"
     "\n"
     "  --drive E                    the disc's drive letter (default E)\n"
+    "  --drive C=FOLDER             drive C: is a copy of FOLDER (else empty)\n"
     "  --also-drive D               the disc is on drive D: too (repeatable)\n"
     "  --launcher NAME              the launcher's file on the disc (SUB\\LAUNCH.EXE;\n"
     "                               default: the program AUTORUN.INF starts, else\n"

@@ -70,6 +70,52 @@ standin::RegistryValue Sz(const std::string &text) {
     return value;
 }
 
+// The product's configuration file in the install folder, named after the
+// App Paths entry's stem, as the launcher's drive-letter refresh looks for it,
+// holding the three entries the refresh rewrites with the letter the disc had
+// at install time. A file already there (from the author's C:) is kept.
+void SeedConfigFile(const std::string &settingsPath, const std::string &installFolder,
+                    const std::string &registryKey, const std::string &launcherFolder,
+                    char installLetter, std::vector<std::string> *seeded) {
+    std::string path = installFolder + "\\" + registryKey.substr(0, registryKey.find('.')) + ".CFG";
+    std::string host = standin::HostPath(path.c_str());
+    if (host.empty() || standin::StatHostFile(host).exists) {
+        return;
+    }
+    // The folder the setup program ran from, on the disc.
+    std::string setup = ReadSettingText(settingsPath, SECTION_INSTALLER_ITEMS, KEY_SETUP_PATH, 256);
+    std::string from = IsAbsoluteWindowsPath(setup) ? setup : launcherFolder + "\\" + setup;
+    from = from.substr(0, from.rfind('\\'));
+    if (from.size() == 2) {
+        from += "\\"; // the root
+    }
+    CreateHostFile(path,
+                   "[" CONFIG_SECTION_DIRECTORIES "]\r\n" CONFIG_KEY_INSTALL_FROM_DIR "=" + from +
+                       "\r\n[" CONFIG_SECTION_INSTALL "]\r\n" CONFIG_KEY_INSTALL_FROM_DIR "=" +
+                       from + "\r\n" CONFIG_KEY_INSTALL_FROM_DRIVE "=" +
+                       std::string(1, installLetter) + "\r\n");
+    seeded->push_back("configuration file " + path + " created");
+}
+
+// Copies the author's folder into the machine's C:; false when it is no
+// folder or cannot be copied whole.
+bool CopySystemDrive(const std::string &from, const std::filesystem::path &to, std::string *error) {
+    if (!standin::StatHostFile(from).directory) {
+        *error = "--drive C=" + from + ": not found or not a folder";
+        return false;
+    }
+    std::error_code code;
+    std::filesystem::copy(standin::HostFsPath(from), to,
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing,
+                          code);
+    if (code) {
+        *error = "--drive C=" + from + ": cannot be copied: " + code.message();
+        return false;
+    }
+    return true;
+}
+
 // Seeds what a 32-bit setup program of this disc leaves: the product key with
 // its install folder and source drive, and the App Paths entry naming the
 // program where ExecutableFile puts it, with its folder as "Path".
@@ -86,8 +132,14 @@ void SeedInstalledProduct(const MachineDescription &machine, const std::string &
     std::string installFolder = std::string(ProgramFilesFolder) + "\\" +
                                 (company.empty() ? "Product" : company) +
                                 (title.empty() ? "" : "\\" + title);
-    std::string drive = std::string(1, machine.drive) + ":";
+    // The letter the disc had when the setup ran: the first other letter it
+    // is mapped to, as on a machine where it has moved since, else its own.
+    char installLetter = machine.alsoDrives.empty() ? machine.drive : machine.alsoDrives[0];
+    std::string drive = std::string(1, installLetter) + ":";
     std::string launcherFolder = machine.launcherPath.substr(0, machine.launcherPath.rfind('\\'));
+    if (!launcherFolder.empty()) {
+        launcherFolder[0] = installLetter;
+    }
 
     std::string program = executable;
     if (program.find(MACRO_INSTALL_FROM_DRIVE) != std::string::npos) {
@@ -110,6 +162,10 @@ void SeedInstalledProduct(const MachineDescription &machine, const std::string &
         // The program the setup copied; on the disc it is the author's own file.
         CreateHostFile(program, "MZ");
         seeded->push_back("program " + program + " created");
+    }
+    if (!registryKey.empty()) {
+        SeedConfigFile(settingsPath, installFolder, registryKey, launcherFolder, installLetter,
+                       seeded);
     }
     standin::SetValue(keys.productKey, VALUE_INSTALL_TO_DIRECTORY, Sz(installFolder));
     standin::SetValue(keys.productKey, VALUE_INSTALL_FROM_DRIVE, Sz(drive + "\\"));
@@ -241,6 +297,9 @@ void ResetMachine(const MachineDescription &machine) {
     standin::SetAnsiCodePage(machine.codePage);
     standin::SetUtf8HostNames(true);
     standin::SetDpi(machine.dpi);
+    // The launcher a disc ships is the 32-bit build: it sees the system
+    // folder as a 32-bit program does.
+    standin::SetFileSystemRedirection(true);
 }
 
 void FindLauncher(MachineDescription *machine) {
@@ -278,6 +337,10 @@ bool RunSimulation(const MachineDescription &described, SimulationResult *result
     }
     systemDrive.path = standin::HostFsPath(systemFolder);
     standin::MapDrive('C', systemFolder);
+    if (!machine.systemDriveFolder.empty() &&
+        !CopySystemDrive(machine.systemDriveFolder, systemDrive.path, error)) {
+        return false;
+    }
     standin::MapDrive(machine.drive, machine.discFolder);
     standin::SetDriveReadOnly(machine.drive, true);
     for (char letter : machine.alsoDrives) {
@@ -341,6 +404,21 @@ bool RunSimulation(const MachineDescription &described, SimulationResult *result
     if (standin::GetValue(keys.productKey, VALUE_DISABLE_DIALOG, &suppression)) {
         result->suppressionPresent = true;
         result->suppressionData.assign(suppression.data.begin(), suppression.data.end());
+    }
+    standin::RegistryValue installTo;
+    std::string registryKey =
+        ReadSettingText(result->settingsPath, SECTION_GENERAL_INFO, KEY_REGISTRY_KEY, 50);
+    if (standin::GetValue(keys.productKey, VALUE_INSTALL_TO_DIRECTORY, &installTo)) {
+        std::string folder(installTo.data.begin(), installTo.data.end());
+        folder = folder.substr(0, folder.find('\0'));
+        std::string path = folder + "\\" + registryKey.substr(0, registryKey.find('.')) + ".CFG";
+        std::string host = standin::HostPath(path.c_str());
+        if (!host.empty() && standin::StatHostFile(host).regular) {
+            std::ifstream in(standin::HostFsPath(host), std::ios::binary);
+            result->configPresent = true;
+            result->configContent.assign(std::istreambuf_iterator<char>(in),
+                                         std::istreambuf_iterator<char>());
+        }
     }
     result->caption = DialogCaption;
     result->tail = machine.tail;

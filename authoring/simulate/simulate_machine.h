@@ -24,6 +24,9 @@ struct MachineDescription {
     unsigned codePage = 1252; // the machine's ANSI code page
     int dpi = 96;             // the display's dots per inch
     std::string alsoDrives;   // more letters the same disc folder is mapped to, read-only
+    // A host folder whose copy is drive C: (it is never written); "" for an
+    // empty C:.
+    std::string systemDriveFolder;
     std::string registryText; // a registry editor export loaded first; "" for none
     bool installed = false;   // seed the keys a setup program leaves, as the settings imply
     bool uninstalled = false; // remove the product's two keys (after the export is loaded)
@@ -60,6 +63,11 @@ struct SimulationResult {
     // wrote it: its bytes as stored, or none.
     bool suppressionPresent = false;
     std::string suppressionData;
+    // The product's configuration file, where the launcher's drive-letter
+    // refresh looks for it (the install folder the product key names, after
+    // the run): its bytes, or none.
+    bool configPresent = false;
+    std::string configContent;
 };
 
 // Settings files larger than this are refused: the launcher re-reads the file

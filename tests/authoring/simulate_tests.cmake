@@ -35,6 +35,10 @@ add_tool_golden(simulate.launcher_in_subfolder simulate-launcher-in-subfolder.tx
 # Installed when the disc was drive D:: the refresh writes E: into the keys.
 add_tool_golden(simulate.example_drive_letter_refresh simulate-example-drive-refresh.txt
                 simulate examples/disc --registry tests/authoring/example-drive-d.reg --press close)
+# Installed by its setup when the disc was drive D:: the refresh writes E:
+# into the keys and into the product's configuration file.
+add_tool_golden(simulate.example_config_refresh simulate-example-config-refresh.txt
+                simulate examples/disc --installed --also-drive D --press close)
 # The machine-readable outcome the end-to-end agreement check reads; Enter
 # presses the default button, the disc is on drive D: as well.
 add_tool_golden(simulate.example_json simulate-example.json
