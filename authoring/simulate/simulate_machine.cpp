@@ -37,6 +37,20 @@ std::string ReplaceFirst(std::string text, const std::string &macro, const std::
     return text;
 }
 
+// Where the last backslash of a path in the machine's code page is: a
+// double-byte character's second byte may be 0x5C and is no separator.
+std::size_t LastSeparator(const std::string &path) {
+    std::size_t last = std::string::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == '\\') {
+            last = i;
+        } else if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+            ++i;
+        }
+    }
+    return last;
+}
+
 bool IsAbsoluteWindowsPath(const std::string &path) {
     return path.size() >= 3 && path[1] == ':' && path[2] == '\\';
 }
@@ -85,7 +99,7 @@ void SeedConfigFile(const std::string &settingsPath, const std::string &installF
     // The folder the setup program ran from, on the disc.
     std::string setup = ReadSettingText(settingsPath, SECTION_INSTALLER_ITEMS, KEY_SETUP_PATH, 256);
     std::string from = IsAbsoluteWindowsPath(setup) ? setup : launcherFolder + "\\" + setup;
-    from = from.substr(0, from.rfind('\\'));
+    from = from.substr(0, LastSeparator(from));
     if (from.size() == 2) {
         from += "\\"; // the root
     }
@@ -136,7 +150,8 @@ void SeedInstalledProduct(const MachineDescription &machine, const std::string &
     // is mapped to, as on a machine where it has moved since, else its own.
     char installLetter = machine.alsoDrives.empty() ? machine.drive : machine.alsoDrives[0];
     std::string drive = std::string(1, installLetter) + ":";
-    std::string launcherFolder = machine.launcherPath.substr(0, machine.launcherPath.rfind('\\'));
+    std::string launcherFolder =
+        machine.launcherPath.substr(0, LastSeparator(machine.launcherPath));
     if (!launcherFolder.empty()) {
         launcherFolder[0] = installLetter;
     }
@@ -153,8 +168,9 @@ void SeedInstalledProduct(const MachineDescription &machine, const std::string &
     } else if (!IsAbsoluteWindowsPath(program)) {
         program = installFolder + "\\" + program;
     }
-    std::string programFolder =
-        program.rfind('\\') != std::string::npos ? program.substr(0, program.rfind('\\')) : drive;
+    std::string programFolder = LastSeparator(program) != std::string::npos
+                                    ? program.substr(0, LastSeparator(program))
+                                    : drive;
 
     CreateHostFolder(installFolder);
     seeded->push_back("install folder " + installFolder + " created");
@@ -350,8 +366,8 @@ bool RunSimulation(const MachineDescription &described, SimulationResult *result
     standin::SetModulePath(machine.launcherPath);
     standin::SetCommandLine("\"" + machine.launcherPath + "\" " + machine.tail);
 
-    result->settingsPath =
-        machine.launcherPath.substr(0, machine.launcherPath.rfind('\\') + 1) + SETTINGS_FILE_NAME;
+    result->settingsPath = machine.launcherPath.substr(0, LastSeparator(machine.launcherPath) + 1) +
+                           SETTINGS_FILE_NAME;
     if (!CheckSettingsFile(result->settingsPath, &result->settingsNote, error)) {
         return false;
     }

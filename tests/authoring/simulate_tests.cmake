@@ -87,6 +87,10 @@ add_tool_refusal(registry_picture "not a registry editor export" ""
                  simulate examples/disc --registry examples/disc/SPLASH.BMP)
 add_tool_refusal(drive "is not a drive letter" "" simulate examples/disc --drive 1)
 add_tool_refusal(system_drive "C: is the system drive" "" simulate examples/disc --drive c)
+add_tool_refusal(drive_folder "only the system drive is described by a folder" ""
+                 simulate examples/disc --drive E=examples)
+add_tool_refusal(system_drive_folder "--drive C=.*: not found or not a folder" ""
+                 simulate examples/disc --drive C=examples/disc/SPLASH.BMP)
 add_tool_refusal(foreground "is not a window number" "" simulate examples/disc --foreground -1)
 add_tool_refusal(foreground_range "there is 1 window" ""
                  simulate examples/disc --window A --foreground 2)
