@@ -314,8 +314,8 @@ void ResetMachine(const MachineDescription &machine) {
     standin::SetUtf8HostNames(true);
     standin::SetDpi(machine.dpi);
     // The launcher a disc ships is the 32-bit build: it sees the system
-    // folder as a 32-bit program does.
-    standin::SetFileSystemRedirection(true);
+    // folder as a 32-bit program does, unless the author runs the 64-bit one.
+    standin::SetFileSystemRedirection(!machine.sixtyFourBit);
 }
 
 void FindLauncher(MachineDescription *machine) {

@@ -29,6 +29,9 @@ struct MachineDescription {
     std::string systemDriveFolder;
     std::string registryText; // a registry editor export loaded first; "" for none
     bool installed = false;   // seed the keys a setup program leaves, as the settings imply
+    // The launcher is the 64-bit build, which sees the system folder itself;
+    // by default it is the 32-bit build a disc ships.
+    bool sixtyFourBit = false;
     bool uninstalled = false; // remove the product's two keys (after the export is loaded)
     std::string storedChoice; // "" leaves it; "Y" or "N" stores the dialog-suppression value
     std::string tail;

@@ -124,6 +124,14 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
             machine.installed = true;
             continue;
         }
+        if (name == "64-bit") {
+            if (inlineValue) {
+                *error = "--64-bit takes no value";
+                return false;
+            }
+            machine.sixtyFourBit = true;
+            continue;
+        }
         if (name == "json") {
             if (inlineValue) {
                 *error = "--json takes no value";

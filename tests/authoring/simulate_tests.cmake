@@ -108,5 +108,6 @@ add_tool_refusal(also_drive "not a drive letter other than C" ""
 add_tool_refusal(also_drive_own "is the disc's own drive" ""
                  simulate examples/disc --drive F --also-drive f)
 add_tool_refusal(json_value "--json takes no value" "" simulate examples/disc --json=1)
+add_tool_refusal(sixty_four_bit_value "--64-bit takes no value" "" simulate examples/disc --64-bit=1)
 add_tool_refusal(unknown_option "unknown option '--press'" "" matrix examples/disc --press run)
 add_tool_refusal(no_folder "no disc folder given" "" simulate --installed)

@@ -24,6 +24,7 @@ FOLDER_VERBS = (None, "open", "explore")
 
 FIELDS = ("not_comparable", "drive", "disc_drives", "launcher_path", "args",
           "current_folder", "windows", "foreground", "presses", "shell_answer", "codepage",
+          "launcher_bits",
           "observed")
 COMPARED = ("dialogs", "starts", "folder_opened", "stored", "config_file")
 
@@ -89,6 +90,8 @@ def command(tool, folder_path, record):
                  "--registry", os.path.join(folder_path, "before.reg"),
                  "--codepage", str(record["codepage"]),
                  "--shell-answer", str(record["shell_answer"]), "--json"]
+    if record["launcher_bits"] == 64:
+        arguments.append("--64-bit")
     system_drive = os.path.join(folder_path, "C")
     if os.path.isdir(system_drive):
         arguments += ["--drive", "C=" + system_drive]

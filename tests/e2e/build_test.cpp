@@ -62,10 +62,6 @@ protected:
 // in SysWOW64 instead, so a product whose program is 64-bit-only there counts
 // as not installed; the 64-bit launcher finds it.
 TEST_F(ShippedBuild, System32ProgramIsSeenThroughTheLaunchersOwnFileSystemView) {
-    if (!kLauncherIs32Bit) {
-        NotComparable("the 64-bit build sees the real System32; a simulation runs the 32-bit "
-                      "launcher a disc ships, which sees SysWOW64");
-    }
     ASSERT_TRUE(CopyIntoNativeSystem32(kSystemProgram));
     NoteSystemFile(kSystemProgram, "MZ");
     CreateProductKey("D:\\PRODUCT");

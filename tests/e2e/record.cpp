@@ -260,6 +260,7 @@ void WriteRecord(const std::string &scenario, const ScenarioRecord &record,
     json += "  \"presses\": " + JsonList(record.presses) + ",\n";
     json += "  \"shell_answer\": " + std::to_string(record.shellAnswer) + ",\n";
     json += "  \"codepage\": " + std::to_string(GetACP()) + ",\n";
+    json += "  \"launcher_bits\": " + std::to_string(sizeof(void *) * 8) + ",\n";
     json += "  \"observed\": {\n";
     json += "    \"dialogs\": " + JsonList(record.dialogs) + ",\n";
     json += "    \"starts\": " + JsonList(starts) + ",\n";

@@ -51,7 +51,8 @@ std::string TemplateOf(HWND dialog);
 // Writes the record's folder: scenario.json, before.reg, a copy of the disc
 // as laid out (the settings file and pictures whole, every other file a
 // two-byte stand-in, since only its presence matters) and the files the
-// scenario put on drive C:. The system's code page and the product's
+// scenario put on drive C:. The build (the driver is built like the
+// launcher), the system's code page and the product's
 // configuration file after the run (where the launcher looks for it) are read
 // here. Observations made at
 // the end are passed in: the probe's starts ("command line\tdirectory") and
