@@ -112,7 +112,9 @@ void SeedConfigFile(const std::string &settingsPath, const std::string &installF
 }
 
 // Copies the author's folder into the machine's C:; false when it is no
-// folder or cannot be copied whole.
+// folder or cannot be copied whole. Symbolic links are left out: one to a
+// folder above could loop, and one to a file would let the launcher's writes
+// reach the author's own file.
 bool CopySystemDrive(const std::string &from, const std::filesystem::path &to, std::string *error) {
     if (!standin::StatHostFile(from).directory) {
         *error = "--drive C=" + from + ": not found or not a folder";
@@ -121,6 +123,7 @@ bool CopySystemDrive(const std::string &from, const std::filesystem::path &to, s
     std::error_code code;
     std::filesystem::copy(standin::HostFsPath(from), to,
                           std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::skip_symlinks |
                               std::filesystem::copy_options::overwrite_existing,
                           code);
     if (code) {
