@@ -29,6 +29,53 @@ namespace {
 
 std::map<char, std::string> drives; // upper-case letter -> host directory or memory folder
 std::map<char, bool> readOnlyDrives;
+bool fileSystemRedirection = false;
+
+bool SameAscii(std::string_view a, const char *b) {
+    std::size_t n = std::strlen(b);
+    if (a.size() != n) {
+        return false;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
+        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A 32-bit program on 64-bit Windows finds C:\Windows\System32 filled from
+// SysWOW64, except for the few folders below it that both kinds of program
+// share; Sysnative is its way to the real System32.
+void RedirectSystemFolder(char drive, std::vector<std::string_view> *components) {
+    static const char *const Shared[] = {"catroot", "catroot2", "LogFiles", "spool"};
+    if (!fileSystemRedirection || drive != 'C' || components->size() < 2 ||
+        !SameAscii((*components)[0], "Windows")) {
+        return;
+    }
+    std::string_view &folder = (*components)[1];
+    if (SameAscii(folder, "Sysnative")) {
+        folder = "System32";
+        return;
+    }
+    if (!SameAscii(folder, "System32")) {
+        return;
+    }
+    if (components->size() > 2) {
+        for (const char *shared : Shared) {
+            if (SameAscii((*components)[2], shared)) {
+                return;
+            }
+        }
+        if (components->size() > 3 && SameAscii((*components)[2], "drivers") &&
+            SameAscii((*components)[3], "etc")) {
+            return;
+        }
+    }
+    folder = "SysWOW64";
+}
 
 // A file open for reading: a host descriptor, or the bytes of a memory file
 // as they were when it was opened (a rewrite replaces them, as a rename does
@@ -268,6 +315,7 @@ std::string HostPath(const char *windowsPath) {
         }
         components.push_back(component);
     }
+    RedirectSystemFolder(UpperAscii(windowsPath[0]), &components);
 
     // Once a component is missing, nothing below it can exist: the rest is
     // kept as written, so that a file can be created under that name.
@@ -305,6 +353,10 @@ std::string HostPath(const char *windowsPath) {
         host += name;
     }
     return host;
+}
+
+void SetFileSystemRedirection(bool on) {
+    fileSystemRedirection = on;
 }
 
 void SetUtf8HostNames(bool on) {
@@ -351,6 +403,7 @@ void ResetFiles() {
     drives.clear();
     readOnlyDrives.clear();
     utf8HostNames = false;
+    fileSystemRedirection = false;
     ResetMemoryFolders();
     nextHfile = 0x100;
     nextHandle = 0x5000;

@@ -18,6 +18,7 @@ const char SimulateUsage[] =
     "machine described by the options, and says step by step what it does.\n"
     "\n"
     "  --drive E                    the disc's drive letter (default E)\n"
+    "  --drive C=FOLDER             drive C: is a copy of FOLDER (else empty)\n"
     "  --also-drive D               the disc is on drive D: too (repeatable)\n"
     "  --launcher NAME              the launcher's file on the disc (SUB\\LAUNCH.EXE;\n"
     "                               default: the program AUTORUN.INF starts, else\n"
@@ -35,6 +36,8 @@ const char SimulateUsage[] =
     "                               default: 42 for a file that exists, 2 (file not\n"
     "                               found) for one that does not, as Windows answers\n"
     "  --export-registry AFTER.reg  write the registry after the run\n"
+    "  --64-bit                     the launcher is the 64-bit build: it sees the real\n"
+    "                               System32, not SysWOW64\n"
     "  --json                       the outcome as one JSON object instead of the report\n"
     "\n"
     "Exit status: 0 when the simulation ran, 2 for bad usage or input.\n";
@@ -48,7 +51,7 @@ int SimulateCommand(int argc, char **argv) {
     const std::vector<std::string> allowed = {
         "drive",           "also-drive", "launcher", "codepage",   "dpi",   "registry",
         "installed",       "args",       "window",   "foreground", "press", "shell-answer",
-        "export-registry", "json"};
+        "export-registry", "json",       "64-bit"};
     if (!ParseSimulateOptions(arguments, allowed, &options, &error)) {
         std::fprintf(stderr, "autorun-tool simulate: %s\n%s", error.c_str(), SimulateUsage);
         return 2;

@@ -37,6 +37,20 @@ std::string ReplaceFirst(std::string text, const std::string &macro, const std::
     return text;
 }
 
+// Where the last backslash of a path in the machine's code page is: a
+// double-byte character's second byte may be 0x5C and is no separator.
+std::size_t LastSeparator(const std::string &path) {
+    std::size_t last = std::string::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == '\\') {
+            last = i;
+        } else if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+            ++i;
+        }
+    }
+    return last;
+}
+
 bool IsAbsoluteWindowsPath(const std::string &path) {
     return path.size() >= 3 && path[1] == ':' && path[2] == '\\';
 }
@@ -70,6 +84,55 @@ standin::RegistryValue Sz(const std::string &text) {
     return value;
 }
 
+// The product's configuration file in the install folder, named after the
+// App Paths entry's stem, as the launcher's drive-letter refresh looks for it,
+// holding the three entries the refresh rewrites with the letter the disc had
+// at install time. A file already there (from the author's C:) is kept.
+void SeedConfigFile(const std::string &settingsPath, const std::string &installFolder,
+                    const std::string &registryKey, const std::string &launcherFolder,
+                    char installLetter, std::vector<std::string> *seeded) {
+    std::string path = installFolder + "\\" + registryKey.substr(0, registryKey.find('.')) + ".CFG";
+    std::string host = standin::HostPath(path.c_str());
+    if (host.empty() || standin::StatHostFile(host).exists) {
+        return;
+    }
+    // The folder the setup program ran from, on the disc.
+    std::string setup = ReadSettingText(settingsPath, SECTION_INSTALLER_ITEMS, KEY_SETUP_PATH, 256);
+    std::string from = IsAbsoluteWindowsPath(setup) ? setup : launcherFolder + "\\" + setup;
+    from = from.substr(0, LastSeparator(from));
+    if (from.size() == 2) {
+        from += "\\"; // the root
+    }
+    CreateHostFile(path,
+                   "[" CONFIG_SECTION_DIRECTORIES "]\r\n" CONFIG_KEY_INSTALL_FROM_DIR "=" + from +
+                       "\r\n[" CONFIG_SECTION_INSTALL "]\r\n" CONFIG_KEY_INSTALL_FROM_DIR "=" +
+                       from + "\r\n" CONFIG_KEY_INSTALL_FROM_DRIVE "=" +
+                       std::string(1, installLetter) + "\r\n");
+    seeded->push_back("configuration file " + path + " created");
+}
+
+// Copies the author's folder into the machine's C:; false when it is no
+// folder or cannot be copied whole. Symbolic links are left out: one to a
+// folder above could loop, and one to a file would let the launcher's writes
+// reach the author's own file.
+bool CopySystemDrive(const std::string &from, const std::filesystem::path &to, std::string *error) {
+    if (!standin::StatHostFile(from).directory) {
+        *error = "--drive C=" + from + ": not found or not a folder";
+        return false;
+    }
+    std::error_code code;
+    std::filesystem::copy(standin::HostFsPath(from), to,
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::skip_symlinks |
+                              std::filesystem::copy_options::overwrite_existing,
+                          code);
+    if (code) {
+        *error = "--drive C=" + from + ": cannot be copied: " + code.message();
+        return false;
+    }
+    return true;
+}
+
 // Seeds what a 32-bit setup program of this disc leaves: the product key with
 // its install folder and source drive, and the App Paths entry naming the
 // program where ExecutableFile puts it, with its folder as "Path".
@@ -86,8 +149,15 @@ void SeedInstalledProduct(const MachineDescription &machine, const std::string &
     std::string installFolder = std::string(ProgramFilesFolder) + "\\" +
                                 (company.empty() ? "Product" : company) +
                                 (title.empty() ? "" : "\\" + title);
-    std::string drive = std::string(1, machine.drive) + ":";
-    std::string launcherFolder = machine.launcherPath.substr(0, machine.launcherPath.rfind('\\'));
+    // The letter the disc had when the setup ran: the first other letter it
+    // is mapped to, as on a machine where it has moved since, else its own.
+    char installLetter = machine.alsoDrives.empty() ? machine.drive : machine.alsoDrives[0];
+    std::string drive = std::string(1, installLetter) + ":";
+    std::string launcherFolder =
+        machine.launcherPath.substr(0, LastSeparator(machine.launcherPath));
+    if (!launcherFolder.empty()) {
+        launcherFolder[0] = installLetter;
+    }
 
     std::string program = executable;
     if (program.find(MACRO_INSTALL_FROM_DRIVE) != std::string::npos) {
@@ -101,8 +171,9 @@ void SeedInstalledProduct(const MachineDescription &machine, const std::string &
     } else if (!IsAbsoluteWindowsPath(program)) {
         program = installFolder + "\\" + program;
     }
-    std::string programFolder =
-        program.rfind('\\') != std::string::npos ? program.substr(0, program.rfind('\\')) : drive;
+    std::string programFolder = LastSeparator(program) != std::string::npos
+                                    ? program.substr(0, LastSeparator(program))
+                                    : drive;
 
     CreateHostFolder(installFolder);
     seeded->push_back("install folder " + installFolder + " created");
@@ -110,6 +181,10 @@ void SeedInstalledProduct(const MachineDescription &machine, const std::string &
         // The program the setup copied; on the disc it is the author's own file.
         CreateHostFile(program, "MZ");
         seeded->push_back("program " + program + " created");
+    }
+    if (!registryKey.empty()) {
+        SeedConfigFile(settingsPath, installFolder, registryKey, launcherFolder, installLetter,
+                       seeded);
     }
     standin::SetValue(keys.productKey, VALUE_INSTALL_TO_DIRECTORY, Sz(installFolder));
     standin::SetValue(keys.productKey, VALUE_INSTALL_FROM_DRIVE, Sz(drive + "\\"));
@@ -241,6 +316,9 @@ void ResetMachine(const MachineDescription &machine) {
     standin::SetAnsiCodePage(machine.codePage);
     standin::SetUtf8HostNames(true);
     standin::SetDpi(machine.dpi);
+    // The launcher a disc ships is the 32-bit build: it sees the system
+    // folder as a 32-bit program does, unless the author runs the 64-bit one.
+    standin::SetFileSystemRedirection(!machine.sixtyFourBit);
 }
 
 void FindLauncher(MachineDescription *machine) {
@@ -278,6 +356,10 @@ bool RunSimulation(const MachineDescription &described, SimulationResult *result
     }
     systemDrive.path = standin::HostFsPath(systemFolder);
     standin::MapDrive('C', systemFolder);
+    if (!machine.systemDriveFolder.empty() &&
+        !CopySystemDrive(machine.systemDriveFolder, systemDrive.path, error)) {
+        return false;
+    }
     standin::MapDrive(machine.drive, machine.discFolder);
     standin::SetDriveReadOnly(machine.drive, true);
     for (char letter : machine.alsoDrives) {
@@ -287,8 +369,8 @@ bool RunSimulation(const MachineDescription &described, SimulationResult *result
     standin::SetModulePath(machine.launcherPath);
     standin::SetCommandLine("\"" + machine.launcherPath + "\" " + machine.tail);
 
-    result->settingsPath =
-        machine.launcherPath.substr(0, machine.launcherPath.rfind('\\') + 1) + SETTINGS_FILE_NAME;
+    result->settingsPath = machine.launcherPath.substr(0, LastSeparator(machine.launcherPath) + 1) +
+                           SETTINGS_FILE_NAME;
     if (!CheckSettingsFile(result->settingsPath, &result->settingsNote, error)) {
         return false;
     }
@@ -341,6 +423,21 @@ bool RunSimulation(const MachineDescription &described, SimulationResult *result
     if (standin::GetValue(keys.productKey, VALUE_DISABLE_DIALOG, &suppression)) {
         result->suppressionPresent = true;
         result->suppressionData.assign(suppression.data.begin(), suppression.data.end());
+    }
+    standin::RegistryValue installTo;
+    std::string registryKey =
+        ReadSettingText(result->settingsPath, SECTION_GENERAL_INFO, KEY_REGISTRY_KEY, 50);
+    if (standin::GetValue(keys.productKey, VALUE_INSTALL_TO_DIRECTORY, &installTo)) {
+        std::string folder(installTo.data.begin(), installTo.data.end());
+        folder = folder.substr(0, folder.find('\0'));
+        std::string path = folder + "\\" + registryKey.substr(0, registryKey.find('.')) + ".CFG";
+        std::string host = standin::HostPath(path.c_str());
+        if (!host.empty() && standin::StatHostFile(host).regular) {
+            std::ifstream in(standin::HostFsPath(host), std::ios::binary);
+            result->configPresent = true;
+            result->configContent.assign(std::istreambuf_iterator<char>(in),
+                                         std::istreambuf_iterator<char>());
+        }
     }
     result->caption = DialogCaption;
     result->tail = machine.tail;

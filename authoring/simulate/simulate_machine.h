@@ -24,8 +24,14 @@ struct MachineDescription {
     unsigned codePage = 1252; // the machine's ANSI code page
     int dpi = 96;             // the display's dots per inch
     std::string alsoDrives;   // more letters the same disc folder is mapped to, read-only
+    // A host folder whose copy is drive C: (it is never written); "" for an
+    // empty C:.
+    std::string systemDriveFolder;
     std::string registryText; // a registry editor export loaded first; "" for none
     bool installed = false;   // seed the keys a setup program leaves, as the settings imply
+    // The launcher is the 64-bit build, which sees the system folder itself;
+    // by default it is the 32-bit build a disc ships.
+    bool sixtyFourBit = false;
     bool uninstalled = false; // remove the product's two keys (after the export is loaded)
     std::string storedChoice; // "" leaves it; "Y" or "N" stores the dialog-suppression value
     std::string tail;
@@ -60,6 +66,11 @@ struct SimulationResult {
     // wrote it: its bytes as stored, or none.
     bool suppressionPresent = false;
     std::string suppressionData;
+    // The product's configuration file, where the launcher's drive-letter
+    // refresh looks for it (the install folder the product key names, after
+    // the run): its bytes, or none.
+    bool configPresent = false;
+    std::string configContent;
 };
 
 // Settings files larger than this are refused: the launcher re-reads the file

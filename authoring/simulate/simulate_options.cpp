@@ -124,6 +124,14 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
             machine.installed = true;
             continue;
         }
+        if (name == "64-bit") {
+            if (inlineValue) {
+                *error = "--64-bit takes no value";
+                return false;
+            }
+            machine.sixtyFourBit = true;
+            continue;
+        }
         if (name == "json") {
             if (inlineValue) {
                 *error = "--json takes no value";
@@ -139,7 +147,16 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
             }
             value = arguments[++i];
         }
-        if (name == "drive") {
+        if (name == "drive" && value.size() >= 2 && value[1] == '=') {
+            // The system drive described by a host folder, copied into the
+            // machine's C:.
+            if (Upper(value[0]) != 'C' || value.size() == 2) {
+                *error = "--drive " + value +
+                         ": only the system drive is described by a folder, as C=FOLDER";
+                return false;
+            }
+            machine.systemDriveFolder = value.substr(2);
+        } else if (name == "drive") {
             if (value.size() != 1 || !IsLetter(value[0])) {
                 *error = "--drive: '" + value + "' is not a drive letter";
                 return false;

@@ -850,6 +850,8 @@ void PrintSimulationJson(FILE *out, const SimulationResult &result) {
     std::fprintf(out, "{\n  \"dialogs\": [%s],\n", dialogs.c_str());
     std::fprintf(out, "  \"starts\": [%s%s],\n", starts.c_str(), starts.empty() ? "" : "\n  ");
     std::fprintf(out, "  \"message_boxes\": [%s%s],\n", boxes.c_str(), boxes.empty() ? "" : "\n  ");
-    std::fprintf(out, "  \"stored\": %s,\n  \"abandoned\": %s\n}\n", stored.c_str(),
-                 abandoned ? "true" : "false");
+    std::string config =
+        result.configPresent ? JsonString(result.configContent, JsonHighBytes::Escape) : "null";
+    std::fprintf(out, "  \"stored\": %s,\n  \"config_file\": %s,\n  \"abandoned\": %s\n}\n",
+                 stored.c_str(), config.c_str(), abandoned ? "true" : "false");
 }

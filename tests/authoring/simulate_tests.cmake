@@ -35,6 +35,10 @@ add_tool_golden(simulate.launcher_in_subfolder simulate-launcher-in-subfolder.tx
 # Installed when the disc was drive D:: the refresh writes E: into the keys.
 add_tool_golden(simulate.example_drive_letter_refresh simulate-example-drive-refresh.txt
                 simulate examples/disc --registry tests/authoring/example-drive-d.reg --press close)
+# Installed by its setup when the disc was drive D:: the refresh writes E:
+# into the keys and into the product's configuration file.
+add_tool_golden(simulate.example_config_refresh simulate-example-config-refresh.txt
+                simulate examples/disc --installed --also-drive D --press close)
 # The machine-readable outcome the end-to-end agreement check reads; Enter
 # presses the default button, the disc is on drive D: as well.
 add_tool_golden(simulate.example_json simulate-example.json
@@ -83,6 +87,10 @@ add_tool_refusal(registry_picture "not a registry editor export" ""
                  simulate examples/disc --registry examples/disc/SPLASH.BMP)
 add_tool_refusal(drive "is not a drive letter" "" simulate examples/disc --drive 1)
 add_tool_refusal(system_drive "C: is the system drive" "" simulate examples/disc --drive c)
+add_tool_refusal(drive_folder "only the system drive is described by a folder" ""
+                 simulate examples/disc --drive E=examples)
+add_tool_refusal(system_drive_folder "--drive C=.*: not found or not a folder" ""
+                 simulate examples/disc --drive C=examples/disc/SPLASH.BMP)
 add_tool_refusal(foreground "is not a window number" "" simulate examples/disc --foreground -1)
 add_tool_refusal(foreground_range "there is 1 window" ""
                  simulate examples/disc --window A --foreground 2)
@@ -100,5 +108,6 @@ add_tool_refusal(also_drive "not a drive letter other than C" ""
 add_tool_refusal(also_drive_own "is the disc's own drive" ""
                  simulate examples/disc --drive F --also-drive f)
 add_tool_refusal(json_value "--json takes no value" "" simulate examples/disc --json=1)
+add_tool_refusal(sixty_four_bit_value "--64-bit takes no value" "" simulate examples/disc --64-bit=1)
 add_tool_refusal(unknown_option "unknown option '--press'" "" matrix examples/disc --press run)
 add_tool_refusal(no_folder "no disc folder given" "" simulate --installed)

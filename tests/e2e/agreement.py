@@ -6,7 +6,8 @@ the real launcher met and what it did. This runs `autorun-tool simulate
 --json` on the same machine and compares the prediction with what was
 observed: the dialogs shown, the programs started (command line and working
 folder, as the started program saw them), a folder window opened by the shell,
-and the dialog-suppression value stored. One line per scenario, then a
+the dialog-suppression value stored and the product's configuration file after
+the run. One line per scenario, then a
 summary; the exit status is 1 when any scenario disagrees or none was found.
 
 Usage: agreement.py --tool PATH/autorun-tool RECORDS_FOLDER
@@ -22,7 +23,10 @@ FOLDER_VERBS = (None, "open", "explore")
 
 
 FIELDS = ("not_comparable", "drive", "disc_drives", "launcher_path", "args",
-          "current_folder", "windows", "foreground", "presses", "shell_answer", "observed")
+          "current_folder", "windows", "foreground", "presses", "shell_answer", "codepage",
+          "launcher_bits",
+          "observed")
+COMPARED = ("dialogs", "starts", "folder_opened", "stored", "config_file")
 
 
 def folder(path):
@@ -61,6 +65,7 @@ def predicted(record, disc, outcome):
         "starts": starts,
         "folder_opened": opened,
         "stored": outcome["stored"],
+        "config_file": outcome["config_file"],
     }
 
 
@@ -72,19 +77,31 @@ def observed(record):
     return seen
 
 
+def text(record, value):
+    """The launcher's bytes (one JSON character each) as the text they are in
+    the machine's code page, which simulate takes as UTF-8."""
+    return value.encode("latin-1").decode("cp%d" % record["codepage"])
+
+
 def command(tool, folder_path, record):
     arguments = [tool, "simulate", os.path.join(folder_path, "disc"),
                  "--drive", record["drive"],
-                 "--launcher", record["launcher_path"],
+                 "--launcher", text(record, record["launcher_path"]),
                  "--registry", os.path.join(folder_path, "before.reg"),
+                 "--codepage", str(record["codepage"]),
                  "--shell-answer", str(record["shell_answer"]), "--json"]
+    if record["launcher_bits"] == 64:
+        arguments.append("--64-bit")
+    system_drive = os.path.join(folder_path, "C")
+    if os.path.isdir(system_drive):
+        arguments += ["--drive", "C=" + system_drive]
     for letter in record["disc_drives"]:
         if letter.upper() != record["drive"].upper():
             arguments += ["--also-drive", letter]
     if record["args"]:
-        arguments.append("--args=" + record["args"])
+        arguments.append("--args=" + text(record, record["args"]))
     for window in record["windows"]:
-        class_name, title = window.split("\t", 1)
+        class_name, title = text(record, window).split("\t", 1)
         arguments += ["--window", class_name + ":" + title]
     if record["foreground"]:
         arguments += ["--foreground", str(record["foreground"])]
@@ -141,7 +158,7 @@ def main(argv):
         seen = observed(record)
         differences = ["%s: simulator %s, launcher %s" % (key, show(prediction[key]),
                                                            show(seen[key]))
-                       for key in ("dialogs", "starts", "folder_opened", "stored")
+                       for key in COMPARED
                        if prediction[key] != seen[key]]
         if differences:
             print("FAIL  %s: %s" % (name, "; ".join(differences)))

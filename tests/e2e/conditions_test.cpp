@@ -135,8 +135,6 @@ std::string ReadWhole(const std::string &path) {
 // The product installed to the hard disk, running from the disc: its
 // configuration file there gets the disc's new letter, bare letters included.
 TEST_F(LauncherScenario, ChangedDriveLetterIsWrittenIntoTheConfigFile) {
-    NotComparable("the install folder and its configuration file lie on drive C:, which a "
-                  "simulation's machine does not hold");
     const std::string installDir = "C:\\e2e-product";
     const std::string configFile = installDir + "\\PRODUCT.CFG";
     CreateDirectoryA(installDir.c_str(), nullptr);
@@ -148,6 +146,9 @@ TEST_F(LauncherScenario, ChangedDriveLetterIsWrittenIntoTheConfigFile) {
                                "InstallFromDir=D:\\PRODUCT\r\n"
                                "InstallFromDrive=D\r\n";
     WriteTextFile(configFile, before);
+    NoteSystemFile(configFile, before);
+    RemoveAfterRecord(configFile);
+    RemoveAfterRecord(installDir);
     Settings settings;
     settings.executableFile = "$Install_FromDrive$\\PRODUCT\\PRODUCT.EXE";
     WriteSettings(settings);
@@ -164,8 +165,6 @@ TEST_F(LauncherScenario, ChangedDriveLetterIsWrittenIntoTheConfigFile) {
                                      "[install]\r\n"
                                      "InstallFromDir=E:\\PRODUCT\r\n"
                                      "InstallFromDrive=E\r\n");
-    DeleteFileA(configFile.c_str());
-    RemoveDirectoryA(installDir.c_str());
 }
 
 } // namespace

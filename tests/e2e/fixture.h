@@ -43,6 +43,10 @@ protected:
         EndLauncher(&second_);
         WriteScenarioRecord();
         SetCurrentRecord(nullptr);
+        for (const std::string &path : removeAfterRecord_) {
+            DeleteFileA(path.c_str());
+            RemoveDirectoryA(path.c_str());
+        }
         DeleteProductKeys();
         // The disc is read-only media: the launcher never writes under it.
         if (!discBefore_.empty()) {
@@ -131,6 +135,13 @@ protected:
 
     // What the scenario's record cannot see for itself.
     void NotComparable(const char *reason) { record_.notComparable = reason; }
+    // A file the scenario laid out on drive C:, as the launcher meets it.
+    void NoteSystemFile(const std::string &path, const std::string &content) {
+        record_.systemFiles.emplace_back(path, content);
+    }
+    // A file or an empty folder the scenario made, removed once the record
+    // has read what the launcher left in it; in order.
+    void RemoveAfterRecord(const std::string &path) { removeAfterRecord_.push_back(path); }
     void NoteWindowInFront(const char *className, const char *title) {
         record_.windows.push_back(std::string(className) + "\t" + title);
         record_.foreground = static_cast<int>(record_.windows.size());
@@ -157,6 +168,7 @@ protected:
     }
 
     ScenarioRecord record_;
+    std::vector<std::string> removeAfterRecord_;
     Launcher launcher_;
     Launcher second_;
     std::string discBefore_;

@@ -170,6 +170,30 @@ void RemoveTree(const std::string &folder) {
     RemoveDirectoryA(folder.c_str());
 }
 
+// The configuration file the launcher's drive-letter refresh rewrites: in
+// the install folder the product key names, after the stem of "registrykey"
+// (PRODUCT.EXE in every scenario). Empty and false when there is none.
+bool ReadConfigFile(std::string *content) {
+    std::string folder;
+    DWORD type = 0;
+    if (!ReadValue(kProductKey, "$Install_ToDirectory$", &folder, &type)) {
+        return false;
+    }
+    folder = folder.substr(0, folder.find('\0'));
+    HANDLE file = CreateFileA((folder + "\\PRODUCT.CFG").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        content->append(buffer, got);
+    }
+    CloseHandle(file);
+    return true;
+}
+
 } // namespace
 
 ScenarioRecord *CurrentRecord() {
@@ -216,6 +240,13 @@ void WriteRecord(const std::string &scenario, const ScenarioRecord &record,
     CreateFolders(folder);
     CopyDisc(discFolder, folder + "\\disc\\");
     WriteTextFile(folder + "\\before.reg", record.registryBefore);
+    for (const auto &[path, content] : record.systemFiles) {
+        std::string copy = folder + "\\C\\" + path.substr(3);
+        CreateFolders(copy.substr(0, copy.rfind('\\')));
+        WriteTextFile(copy, content);
+    }
+    std::string config;
+    bool configPresent = ReadConfigFile(&config);
     std::string json = "{\n";
     json += "  \"scenario\": " + Json(scenario) + ",\n";
     json += "  \"not_comparable\": " + Json(record.notComparable) + ",\n";
@@ -228,12 +259,15 @@ void WriteRecord(const std::string &scenario, const ScenarioRecord &record,
     json += "  \"foreground\": " + std::to_string(record.foreground) + ",\n";
     json += "  \"presses\": " + JsonList(record.presses) + ",\n";
     json += "  \"shell_answer\": " + std::to_string(record.shellAnswer) + ",\n";
+    json += "  \"codepage\": " + std::to_string(GetACP()) + ",\n";
+    json += "  \"launcher_bits\": " + std::to_string(sizeof(void *) * 8) + ",\n";
     json += "  \"observed\": {\n";
     json += "    \"dialogs\": " + JsonList(record.dialogs) + ",\n";
     json += "    \"starts\": " + JsonList(starts) + ",\n";
     json +=
         std::string("    \"folder_opened\": ") + (record.folderOpened ? "true" : "false") + ",\n";
-    json += "    \"stored\": " + (storedPresent ? Json(Hex(stored)) : std::string("null")) + "\n";
+    json += "    \"stored\": " + (storedPresent ? Json(Hex(stored)) : std::string("null")) + ",\n";
+    json += "    \"config_file\": " + (configPresent ? Json(config) : std::string("null")) + "\n";
     json += "  }\n}\n";
     WriteTextFile(folder + "\\scenario.json", json);
 }

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -28,6 +29,9 @@ struct ScenarioRecord {
     long long shellAnswer = 42;
     std::vector<std::string> dialogs; // "500".."503" by the controls seen, "help"
     bool folderOpened = false;
+    // What the scenario laid out on drive C: (Windows path, content), kept
+    // under C\ in the record so that the simulation's C: holds it too.
+    std::vector<std::pair<std::string, std::string>> systemFiles;
 };
 
 // The record the driver's presses are written into while a scenario runs.
@@ -44,9 +48,13 @@ std::string ExportProductKeys();
 // Install present or not, and the check box.
 std::string TemplateOf(HWND dialog);
 
-// Writes the record's folder: scenario.json, before.reg and a copy of the
-// disc as laid out (the settings file and pictures whole, every other file a
-// two-byte stand-in, since only its presence matters). Observations made at
+// Writes the record's folder: scenario.json, before.reg, a copy of the disc
+// as laid out (the settings file and pictures whole, every other file a
+// two-byte stand-in, since only its presence matters) and the files the
+// scenario put on drive C:. The build (the driver is built like the
+// launcher), the system's code page and the product's
+// configuration file after the run (where the launcher looks for it) are read
+// here. Observations made at
 // the end are passed in: the probe's starts ("command line\tdirectory") and
 // the stored suppression value.
 void WriteRecord(const std::string &scenario, const ScenarioRecord &record,

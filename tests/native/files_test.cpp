@@ -75,6 +75,41 @@ TEST_F(Paths, MapWindowsPathsToHostFiles) {
     EXPECT_EQ(standin::HostPath(nullptr), "");
 }
 
+// The 32-bit launcher's view of drive C: on a 64-bit system.
+TEST_F(Paths, SystemFolderRedirection) {
+    standin::MapDrive('c', root_);
+    std::filesystem::create_directories(root_ + "/Windows/SysWOW64");
+    std::filesystem::create_directories(root_ + "/Windows/System32/drivers/etc");
+    struct Row {
+        const char *label;
+        bool on;
+        const char *windowsPath;
+        const char *hostPath; // below the drive's directory
+    };
+    const Row rows[] = {
+        {"off: System32 is itself", false, "C:\\Windows\\System32\\X.EXE",
+         "/Windows/System32/X.EXE"},
+        {"System32 seen as SysWOW64", true, "C:\\windows\\system32\\X.EXE",
+         "/Windows/SysWOW64/X.EXE"},
+        {"the folder itself", true, "C:\\Windows\\System32", "/Windows/SysWOW64"},
+        {"through dot-dot", true, "C:\\Windows\\Temp\\..\\System32\\X.EXE",
+         "/Windows/SysWOW64/X.EXE"},
+        {"Sysnative is the real one", true, "C:\\Windows\\Sysnative\\X.EXE",
+         "/Windows/System32/X.EXE"},
+        {"drivers\\etc is shared", true, "C:\\Windows\\System32\\drivers\\etc\\hosts",
+         "/Windows/System32/drivers/etc/hosts"},
+        {"drivers alone is not", true, "C:\\Windows\\System32\\drivers\\x.sys",
+         "/Windows/SysWOW64/drivers/x.sys"},
+        {"another drive is not", true, "E:\\Windows\\System32\\X.EXE", "/Windows/System32/X.EXE"},
+        {"a longer name is not", true, "C:\\Windows\\System32x\\X.EXE", "/Windows/System32x/X.EXE"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.label);
+        standin::SetFileSystemRedirection(row.on);
+        EXPECT_EQ(standin::HostPath(row.windowsPath), root_ + row.hostPath);
+    }
+}
+
 TEST_F(Paths, ExactNamePreferredOverOtherCase) {
     Put("readme.txt", "lower");
     Put("README.TXT", "upper");

@@ -73,6 +73,11 @@ void SetDriveReadOnly(char letter, bool readOnly);
 // maps Windows names): a path is turned from the ANSI code page into Unicode
 // and each component found without regard to case, as Windows finds a file.
 void SetUtf8HostNames(bool on);
+// The 32-bit program's view of a 64-bit system (off by default): its
+// C:\Windows\System32 is C:\Windows\SysWOW64 (but for catroot, catroot2,
+// drivers\etc, LogFiles and spool, which are shared), and
+// C:\Windows\Sysnative is the real System32.
+void SetFileSystemRedirection(bool on);
 // Whether two UTF-8 names name one file on Windows, which compares names
 // without regard to case.
 bool SameWindowsName(const std::string &a, const std::string &b);
