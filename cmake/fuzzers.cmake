@@ -54,6 +54,8 @@ launcher_fuzzer(check_fuzzer ${CMAKE_SOURCE_DIR}/authoring/check/check.cpp
                 ${CMAKE_SOURCE_DIR}/authoring/check/check_text.cpp
                 ${CMAKE_SOURCE_DIR}/authoring/check/codes.cpp
                 ${CMAKE_SOURCE_DIR}/authoring/check/splash_check.cpp
+                ${CMAKE_SOURCE_DIR}/authoring/check/disc_image.cpp
+                ${CMAKE_SOURCE_DIR}/authoring/host_programs.cpp
                 ${CMAKE_SOURCE_DIR}/authoring/simulate/simulate_machine.cpp
                 ${CMAKE_SOURCE_DIR}/authoring/simulate/simulate_report.cpp
                 ${CMAKE_SOURCE_DIR}/authoring/autorun_inf.cpp
