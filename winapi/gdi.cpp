@@ -513,6 +513,9 @@ struct SourcePicture {
     std::vector<bool> set;
 };
 
+// 64 Mi pixels: a 8192 x 8192 picture, far past any splash.
+constexpr long long MaxStretchedPixels = 64LL * 1024 * 1024;
+
 SourcePicture DecodePicture(const DibFormat &format, const BYTE *bits) {
     SourcePicture picture;
     picture.width = format.width;
@@ -572,6 +575,13 @@ int StretchDIBits(HDC dc, int x, int y, int width, int height, int sourceX, int 
     if (context == nullptr || bits == nullptr || info == nullptr || colorUse != DIB_RGB_COLORS ||
         rop != SRCCOPY || width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0 ||
         !ReadFormat(info, &format) || canvases.count(context->window) == 0) {
+        dibDraws.push_back(draw);
+        return 0;
+    }
+    // The device decodes the whole source to stretch it; a picture of more
+    // pixels than it can hold in memory is a draw that fails, as a device
+    // out of memory fails it (the launcher does not look at the result).
+    if (format.width * format.rows > MaxStretchedPixels) {
         dibDraws.push_back(draw);
         return 0;
     }
