@@ -9,15 +9,30 @@ INT_PTR answer = 42;
 bool refusesMissingFiles = false;
 std::vector<standin::ShellRequest> requests;
 
+bool SameVerb(const char *verb, const char *known) {
+    for (; *verb != '\0' && *known != '\0'; ++verb, ++known) {
+        char c = *verb >= 'A' && *verb <= 'Z' ? static_cast<char>(*verb + 32) : *verb;
+        if (c != *known) {
+            return false;
+        }
+    }
+    return *verb == '\0' && *known == '\0';
+}
+
 // What the shell answers a request for file: the scripted answer, unless the
 // file is a path on a mapped drive that names nothing, which Windows refuses
 // with "file not found" (2), or "path not found" (3) when its folder is
-// missing too.
-INT_PTR AnswerFor(const char *file) {
+// missing too. A folder has the verbs open, explore and find (in any letter
+// case, as the registry names them); any other is "no association" (31).
+INT_PTR AnswerFor(const char *verb, const char *file) {
     if (!refusesMissingFiles || file == nullptr) {
         return answer;
     }
     std::string host = standin::HostPath(file);
+    if (!host.empty() && verb != nullptr && standin::detail::StatHost(host).directory &&
+        !SameVerb(verb, "open") && !SameVerb(verb, "explore") && !SameVerb(verb, "find")) {
+        return SE_ERR_NOASSOC;
+    }
     if (host.empty() || standin::detail::StatHost(host).exists) {
         return answer;
     }
@@ -59,7 +74,7 @@ HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
     request.show = show;
     request.dllDirectorySet = standin::DllDirectorySet();
     requests.push_back(request);
-    INT_PTR given = AnswerFor(file);
+    INT_PTR given = AnswerFor(verb, file);
     using standin::detail::Text;
     if (standin::detail::Recording()) {
         standin::detail::Record(

@@ -158,15 +158,26 @@ TEST_F(Paths, Utf8HostNamesThroughTheCodePage) {
 // With missing files refused, the shell answers a start as Windows does.
 TEST_F(Files, ShellRefusesMissingFilesAsWindowsDoes) {
     standin::SetShellRefusesMissingFiles(true);
-    EXPECT_EQ(reinterpret_cast<INT_PTR>(
-                  ShellExecuteA(nullptr, nullptr, "E:\\SETUP\\LAUNCH.EXE", nullptr, nullptr, 1)),
-              42);
-    EXPECT_EQ(reinterpret_cast<INT_PTR>(
-                  ShellExecuteA(nullptr, nullptr, "E:\\SETUP\\NONE.EXE", nullptr, nullptr, 1)),
-              SE_ERR_FNF);
-    EXPECT_EQ(reinterpret_cast<INT_PTR>(
-                  ShellExecuteA(nullptr, nullptr, "E:\\NODIR\\NONE.EXE", nullptr, nullptr, 1)),
-              SE_ERR_PNF);
+    struct Row {
+        const char *verb;
+        const char *file;
+        INT_PTR answer;
+    };
+    const Row rows[] = {
+        {nullptr, "E:\\SETUP\\LAUNCH.EXE", 42},
+        {nullptr, "E:\\SETUP\\NONE.EXE", SE_ERR_FNF},
+        {nullptr, "E:\\NODIR\\NONE.EXE", SE_ERR_PNF},
+        {"OPEN", "E:\\", 42},
+        {"Explore", "E:\\SETUP", 42},
+        {"opened", "E:\\", SE_ERR_NOASSOC}, // a folder has no such verb
+        {"explorer", "E:\\", SE_ERR_NOASSOC},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EQ(reinterpret_cast<INT_PTR>(
+                      ShellExecuteA(nullptr, row.verb, row.file, nullptr, nullptr, 1)),
+                  row.answer)
+            << (row.verb != nullptr ? row.verb : "(no verb)") << " " << row.file;
+    }
 }
 
 TEST_F(Files, ExistenceTests) {
