@@ -821,6 +821,33 @@ void PrintSimulationJson(FILE *out, const SimulationResult &result) {
         dialogs += dialog.templateId == IDD_HELP ? std::string("\"help\"")
                                                  : "\"" + std::to_string(dialog.templateId) + "\"";
     }
+    // The check box of each dialog as it ended, as its user saw it.
+    std::string checkBoxes;
+    for (const standin::DialogRecord &dialog : result.dialogs) {
+        std::string state = dialog.templateId == IDD_HELP ? "none" : "hidden";
+        for (const standin::ControlInfo &control : dialog.controls) {
+            if (dialog.templateId != IDD_HELP && control.id == IDC_SHOW_NEXT_TIME &&
+                control.visible) {
+                state = control.checked ? "ticked" : "cleared";
+            }
+        }
+        checkBoxes += (checkBoxes.empty() ? "\"" : ", \"") + state + "\"";
+    }
+    // The files of drive C: the run made, changed or removed.
+    std::string written;
+    for (const auto &[path, content] : result.filesAfter) {
+        auto before = result.filesBefore.find(path);
+        if (before == result.filesBefore.end() || before->second != content) {
+            written += (written.empty() ? "" : ", ") + JsonString(path, JsonHighBytes::Escape) +
+                       ": " + JsonString(content, JsonHighBytes::Escape);
+        }
+    }
+    for (const auto &[path, content] : result.filesBefore) {
+        if (result.filesAfter.count(path) == 0) {
+            written += (written.empty() ? "" : ", ") + JsonString(path, JsonHighBytes::Escape) +
+                       ": \"<deleted>\"";
+        }
+    }
     std::string starts;
     std::string boxes;
     for (const CallRecord &call : calls) {
@@ -852,6 +879,9 @@ void PrintSimulationJson(FILE *out, const SimulationResult &result) {
     std::fprintf(out, "  \"message_boxes\": [%s%s],\n", boxes.c_str(), boxes.empty() ? "" : "\n  ");
     std::string config =
         result.configPresent ? JsonString(result.configContent, JsonHighBytes::Escape) : "null";
-    std::fprintf(out, "  \"stored\": %s,\n  \"config_file\": %s,\n  \"abandoned\": %s\n}\n",
-                 stored.c_str(), config.c_str(), abandoned ? "true" : "false");
+    std::fprintf(out, "  \"stored\": %s,\n  \"config_file\": %s,\n", stored.c_str(),
+                 config.c_str());
+    std::fprintf(out, "  \"check_boxes\": [%s],\n  \"files_written\": {%s},\n", checkBoxes.c_str(),
+                 written.c_str());
+    std::fprintf(out, "  \"abandoned\": %s\n}\n", abandoned ? "true" : "false");
 }
