@@ -56,3 +56,15 @@ add_executable(profile_diff_compare tests/profile_diff/compare.cpp)
 target_link_libraries(profile_diff_compare PRIVATE winapi)
 target_compile_options(profile_diff_compare PRIVATE ${LAUNCHER_WARNINGS})
 include(cmake/authoring_disc.cmake)
+
+# The random cases' generator, held to its reach over 10,000 seeds by the
+# simulator itself (the Wine half of the random comparison is in
+# cmake/windows.cmake).
+add_executable(random_coverage tests/random/coverage_test.cpp tests/random/random_case.cpp
+               authoring/simulate/simulate_machine.cpp authoring/simulate/simulate_options.cpp
+               authoring/autorun_inf.cpp authoring/disc_files.cpp)
+target_include_directories(random_coverage PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(random_coverage PRIVATE launcher_core winapi GTest::gtest GTest::gtest_main)
+target_compile_options(random_coverage PRIVATE ${LAUNCHER_WARNINGS})
+add_test(NAME random.generator.coverage COMMAND random_coverage)
+set_tests_properties(random.generator.coverage PROPERTIES TIMEOUT 600)

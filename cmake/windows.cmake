@@ -227,6 +227,35 @@ add_test(NAME e2e_agreement COMMAND ${E2E_PYTHON} ${CMAKE_SOURCE_DIR}/tests/e2e/
          --tool ${CMAKE_SOURCE_DIR}/build/native/autorun-tool ${E2E_RECORDS})
 set_tests_properties(e2e_agreement PROPERTIES DEPENDS "e2e_tests;e2e_codepage_932" TIMEOUT 300)
 
+# Random machines: random_cases lays out each generated case in the suite's
+# prefix (its state put back between cases), runs the real launcher on it and
+# records what it did; the same agreement check then holds the simulator to
+# every case. E2E_RANDOM_CASES and E2E_RANDOM_SEED choose the run.
+add_executable(random_cases tests/random/runner.cpp tests/random/random_case.cpp
+               tests/e2e/driver.cpp tests/e2e/record.cpp)
+target_compile_definitions(random_cases PRIVATE _WIN32_WINNT=0x0601)
+target_compile_options(random_cases PRIVATE ${LAUNCHER_WARNINGS})
+target_link_libraries(random_cases PRIVATE advapi32 user32 gdi32 kernel32)
+target_link_options(random_cases PRIVATE -static)
+add_dependencies(random_cases launcher probe)
+set_target_properties(random_cases PROPERTIES CROSSCOMPILING_EMULATOR
+                      "${CMAKE_SOURCE_DIR}/tools/wine-run.sh;${E2E_PREFIX}")
+set(E2E_RANDOM_CASES 200 CACHE STRING "How many random cases the random comparison runs")
+set(E2E_RANDOM_SEED 1 CACHE STRING "The seed of the random comparison's cases")
+set(E2E_RANDOM_RECORDS ${CMAKE_BINARY_DIR}/e2e/random-records)
+add_test(NAME e2e_random_reset COMMAND ${CMAKE_COMMAND} -E rm -rf ${E2E_RANDOM_RECORDS})
+set_tests_properties(e2e_random_reset PROPERTIES FIXTURES_SETUP e2e_disc)
+add_test(NAME e2e_random COMMAND random_cases --seed ${E2E_RANDOM_SEED} --first 0
+         --count ${E2E_RANDOM_CASES})
+set_tests_properties(e2e_random PROPERTIES
+    FIXTURES_REQUIRED e2e_disc
+    DEPENDS "e2e_tests;e2e_codepage_932;e2e_cdrom"
+    TIMEOUT 1800
+    ENVIRONMENT "E2E_LAUNCHER=$<TARGET_FILE:launcher>;E2E_PROBE=$<TARGET_FILE:probe>;E2E_RECORDS=${E2E_RANDOM_RECORDS}")
+add_test(NAME e2e_random_agreement COMMAND ${E2E_PYTHON} ${CMAKE_SOURCE_DIR}/tests/e2e/agreement.py
+         --tool ${CMAKE_SOURCE_DIR}/build/native/autorun-tool ${E2E_RANDOM_RECORDS})
+set_tests_properties(e2e_random_agreement PROPERTIES DEPENDS e2e_random TIMEOUT 900)
+
 # tools/preview-disc.sh shows the i686 build, the one a disc ships: its own
 # check runs with that build.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -17,7 +17,8 @@ constexpr DWORD kPollMs = 25;
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 
 // The names the probe is copied under; a run of any of them is a start.
-const char *const kProbeNames[] = {"product.exe", "setup.exe", "my product.exe"};
+const char *const kProbeNames[] = {"product.exe", "setup.exe", "my product.exe", "e2esys.exe",
+                                   "noext"};
 
 template <typename Condition> bool PollUntil(DWORD ms, Condition condition) {
     DWORD start = GetTickCount();
@@ -422,7 +423,9 @@ void PressKey(HWND dialog, UINT virtualKey) {
     }
     UINT scan = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
     PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | (static_cast<LPARAM>(scan) << 16));
-    PostMessageA(target, WM_KEYUP, virtualKey, 1 | (static_cast<LPARAM>(scan) << 16) | (3ll << 30));
+    PostMessageA(target, WM_KEYUP, virtualKey,
+                 1 | (static_cast<LPARAM>(scan) << 16) |
+                     static_cast<LPARAM>(static_cast<ULONG_PTR>(3) << 30));
 }
 
 void PressCloseBox(HWND window) {

@@ -83,6 +83,20 @@ std::string ExportKey(const char *path, REGSAM view, const std::string &physical
             out += valueName + "=" + RegString(bytes.substr(0, bytes.size() - 1)) + "\r\n";
             continue;
         }
+        if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+            // An export keeps string data in hex form as UTF-16LE.
+            std::wstring wide(bytes.size(), L'\0');
+            int units =
+                bytes.empty()
+                    ? 0
+                    : MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                          wide.data(), static_cast<int>(wide.size()));
+            bytes.clear();
+            for (int i = 0; i < units; ++i) {
+                bytes.push_back(static_cast<char>(wide[static_cast<size_t>(i)] & 0xFF));
+                bytes.push_back(static_cast<char>(wide[static_cast<size_t>(i)] >> 8));
+            }
+        }
         char prefix[16];
         std::snprintf(prefix, sizeof prefix, "hex(%lx):", static_cast<unsigned long>(type));
         std::string line = valueName + "=" + prefix;
@@ -96,6 +110,46 @@ std::string ExportKey(const char *path, REGSAM view, const std::string &physical
     }
     RegCloseKey(key);
     return out + "\r\n";
+}
+
+bool StartsWithNoCase(const std::string &name, const std::string &prefix) {
+    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+    return name.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), name.begin(),
+                      [&](char a, char b) { return upper(a) == upper(b); });
+}
+
+// The names of a key's subkeys in one view, in name order; those starting
+// with the prefix only, when one is given.
+std::vector<std::string> Subkeys(const std::string &path, REGSAM view, const std::string &prefix) {
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | view, &key) !=
+        ERROR_SUCCESS) {
+        return names;
+    }
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        if (prefix.empty() || StartsWithNoCase(name, prefix)) {
+            names.emplace_back(name, length);
+        }
+    }
+    RegCloseKey(key);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ExportTree(const std::string &path, REGSAM view, const std::string &physical) {
+    std::string out = ExportKey(path.c_str(), view, physical);
+    for (const std::string &name : Subkeys(path, view, "")) {
+        out += ExportTree(path + "\\" + name, view, physical + "\\" + name);
+    }
+    return out;
 }
 
 std::string RecordsFolder() {
@@ -214,6 +268,25 @@ std::string ExportProductKeys() {
     return out;
 }
 
+std::string ExportKeyFamilies(const std::string &softwarePrefix,
+                              const std::vector<std::string> &appPathPrefixes) {
+    std::string out = "Windows Registry Editor Version 5.00\r\n\r\n";
+    for (const std::string &name : Subkeys("SOFTWARE", KEY_WOW64_32KEY, softwarePrefix)) {
+        out += ExportTree("SOFTWARE\\" + name, KEY_WOW64_32KEY, "SOFTWARE\\Wow6432Node\\" + name);
+    }
+    for (const std::string &name : Subkeys("SOFTWARE", KEY_WOW64_64KEY, softwarePrefix)) {
+        out += ExportTree("SOFTWARE\\" + name, KEY_WOW64_64KEY, "SOFTWARE\\" + name);
+    }
+    const std::string appPaths = kAppPathKey + std::string();
+    const std::string parent = appPaths.substr(0, appPaths.rfind('\\'));
+    for (const std::string &prefix : appPathPrefixes) {
+        for (const std::string &name : Subkeys(parent, KEY_WOW64_32KEY, prefix)) {
+            out += ExportTree(parent + "\\" + name, KEY_WOW64_32KEY, parent + "\\" + name);
+        }
+    }
+    return out;
+}
+
 std::string TemplateOf(HWND dialog) {
     bool run = GetDlgItem(dialog, 3) != nullptr;
     bool install = GetDlgItem(dialog, 1) != nullptr;
@@ -258,7 +331,12 @@ void WriteRecord(const std::string &scenario, const ScenarioRecord &record,
     json += "  \"windows\": " + JsonList(record.windows) + ",\n";
     json += "  \"foreground\": " + std::to_string(record.foreground) + ",\n";
     json += "  \"presses\": " + JsonList(record.presses) + ",\n";
-    json += "  \"shell_answer\": " + std::to_string(record.shellAnswer) + ",\n";
+    json += "  \"shell_answer\": " +
+            (record.shellAnswer < 0 ? std::string("null") : std::to_string(record.shellAnswer)) +
+            ",\n";
+    if (!record.replay.empty()) {
+        json += "  \"replay\": " + Json(record.replay) + ",\n";
+    }
     json += "  \"codepage\": " + std::to_string(GetACP()) + ",\n";
     json += "  \"launcher_bits\": " + std::to_string(sizeof(void *) * 8) + ",\n";
     json += "  \"observed\": {\n";
@@ -267,7 +345,19 @@ void WriteRecord(const std::string &scenario, const ScenarioRecord &record,
     json +=
         std::string("    \"folder_opened\": ") + (record.folderOpened ? "true" : "false") + ",\n";
     json += "    \"stored\": " + (storedPresent ? Json(Hex(stored)) : std::string("null")) + ",\n";
-    json += "    \"config_file\": " + (configPresent ? Json(config) : std::string("null")) + "\n";
+    json += "    \"config_file\": " + (configPresent ? Json(config) : std::string("null"));
+    if (record.watchesEverything) {
+        json += ",\n    \"message_boxes\": " + JsonList(record.messageBoxes);
+        json += ",\n    \"check_boxes\": " + JsonList(record.checkBoxes);
+        json += ",\n    \"registry_after\": " + Json(record.registryAfter);
+        json += ",\n    \"files_written\": {";
+        for (size_t i = 0; i < record.filesWritten.size(); ++i) {
+            json += (i == 0 ? "" : ", ") + Json(record.filesWritten[i].first) + ": " +
+                    Json(record.filesWritten[i].second);
+        }
+        json += "}";
+    }
+    json += "\n";
     json += "  }\n}\n";
     WriteTextFile(folder + "\\scenario.json", json);
 }

@@ -26,12 +26,23 @@ struct ScenarioRecord {
     std::vector<std::string> windows; // "class\ttitle", top first
     int foreground = 0;               // 1-based into windows; 0 none of them
     std::vector<std::string> presses; // as autorun-tool simulate --press names them
-    long long shellAnswer = 42;
+    long long shellAnswer = 42;       // negative: the shell answered as it does on its own
     std::vector<std::string> dialogs; // "500".."503" by the controls seen, "help"
     bool folderOpened = false;
     // What the scenario laid out on drive C: (Windows path, content), kept
     // under C\ in the record so that the simulation's C: holds it too.
     std::vector<std::pair<std::string, std::string>> systemFiles;
+    // A random case watches everything the simulator predicts: each message
+    // box ("caption\ttext"), the check box of each dialog as it ended
+    // ("ticked", "cleared", "hidden"; "none" for the help), the product's keys
+    // after the run, and the files of drive C: the run changed (Windows path,
+    // content; "<deleted>" for one removed).
+    bool watchesEverything = false;
+    std::vector<std::string> messageBoxes;
+    std::vector<std::string> checkBoxes;
+    std::string registryAfter;
+    std::vector<std::pair<std::string, std::string>> filesWritten;
+    std::string replay; // the command that runs this one case again
 };
 
 // The record the driver's presses are written into while a scenario runs.
@@ -43,6 +54,12 @@ void SetCurrentRecord(ScenarioRecord *record);
 // SOFTWARE\Wow6432Node; App Paths, shared by both views, as the 32-bit view
 // reads it).
 std::string ExportProductKeys();
+// In the same form, every key (with its subkeys) below HKLM\SOFTWARE whose
+// name starts with softwarePrefix, in both views, and every App Paths entry
+// whose name starts with one of appPathPrefixes; names compared without
+// regard to case.
+std::string ExportKeyFamilies(const std::string &softwarePrefix,
+                              const std::vector<std::string> &appPathPrefixes);
 
 // The dialog template shown, told from the controls a user sees: Run and
 // Install present or not, and the check box.
