@@ -102,23 +102,22 @@ bool ReadFormat(const BITMAPINFO *info, DibFormat *format) {
     DWORD size = Dword(header);
     DWORD compression = BI_RGB;
     DWORD used = 0;
+    // The device knows the 12-byte core header and information headers of
+    // 40 bytes or more (the longer ones begin as the 40-byte one does); any
+    // other size, a 16-to-39-byte header among them, is a draw it refuses.
     if (size == 12) {
         format->width = Word(header + 4);
         format->rows = Word(header + 6);
         format->bitCount = Word(header + 10);
         format->entrySize = 3;
-    } else if (size >= 16) {
+    } else if (size >= 40) {
         format->width = static_cast<LONG>(Dword(header + 4));
         long long height = static_cast<LONG>(Dword(header + 8));
         format->topDown = height < 0;
         format->rows = height < 0 ? -height : height;
         format->bitCount = Word(header + 14);
-        if (size >= 20) {
-            compression = Dword(header + 16);
-        }
-        if (size >= 36) {
-            used = Dword(header + 32);
-        }
+        compression = Dword(header + 16);
+        used = Dword(header + 32);
     } else {
         return false;
     }
@@ -135,7 +134,7 @@ bool ReadFormat(const BITMAPINFO *info, DibFormat *format) {
         if (runLength) {
             // The encoding has no top-down form, and its length is the
             // stored image size.
-            if (format->topDown || size < 24) {
+            if (format->topDown) {
                 return false;
             }
             format->compression = compression;
@@ -165,7 +164,7 @@ bool ReadFormat(const BITMAPINFO *info, DibFormat *format) {
             }
             return true;
         }
-        if (compression == BI_BITFIELDS && size >= 40) {
+        if (compression == BI_BITFIELDS) {
             // After the 40-byte header, or inside the longer ones: either way
             // the masks start 40 bytes in.
             for (int i = 0; i < 3; i++) {

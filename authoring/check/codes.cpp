@@ -203,6 +203,12 @@ const CodeEntry Codes[] = {
      "a colour depth it does not draw, ... The dialog then shows no picture.\n"
      "Fix: open the picture in any paint program and save it again as a plain BMP (24-bit or "
      "256 colours)."},
+    {"splash-header-size", CodeError, "the picture's header has a size Windows does not draw",
+     "A BMP picture header is the 12-byte core header or an information header of 40 bytes or "
+     "more. The launcher loads a picture whose header is 16 to 39 bytes long (a shortened "
+     "header some old programs write), but Windows refuses to draw it, so the dialog shows an "
+     "empty picture area. The message gives the header's size.\n"
+     "Fix: save the picture again as a plain BMP from any paint program."},
     {"splash-pixel-offset", CodeWarning,
      "the picture's pixels do not begin right after its colour table",
      "A BMP file says where its pixels begin, but the launcher ignores that and draws from "

@@ -33,6 +33,7 @@ const Variant Variants[] = {
 
 const unsigned FileHeaderSize = 14;
 const unsigned CoreHeaderSize = 12;
+const unsigned InfoHeaderSize = 40;
 const unsigned CompressionRle8 = 1;
 const unsigned CompressionRle4 = 2;
 const unsigned CompressionJpeg = 4;
@@ -251,6 +252,18 @@ void CheckSplashPicture(const SplashCheckContext &context) {
         height = -height;
     }
     FreeBitmapBlock(block);
+    // The loader takes an information header of 16 to 39 bytes, but Windows
+    // draws a picture only with the 12-byte core header or an information
+    // header of 40 bytes or more: every other paint leaves the area empty.
+    if (file.headerSize > CoreHeaderSize && file.headerSize < InfoHeaderSize) {
+        say(Severity::Error, "splash-header-size",
+            "the splash picture " + Quoted(name) + " has a picture header of " +
+                Bytes(file.headerSize) +
+                ": the launcher loads it, but Windows does not draw a picture whose header is "
+                "shorter than 40 bytes (other than the 12-byte core header), so the dialog "
+                "shows no picture; save it again as a plain BMP from any paint program");
+        return;
+    }
     if (file.read && file.pixelOffset != drawnFrom) {
         unsigned shift = file.pixelOffset > drawnFrom ? file.pixelOffset - drawnFrom
                                                       : drawnFrom - file.pixelOffset;

@@ -450,7 +450,12 @@ bool RunSimulation(const MachineDescription &described, SimulationResult *result
             break;
         }
     }
+    // A draw the device refused (a header size it does not know, say) shows
+    // nothing: the dialog's picture area stays empty.
     for (const standin::DibDraw &draw : standin::DibDraws()) {
+        if (draw.linesDrawn <= 0) {
+            continue;
+        }
         result->splashWidth = static_cast<int>(draw.width);
         result->splashHeight = static_cast<int>(draw.height);
     }

@@ -210,6 +210,7 @@ struct DrawCase {
     const char *label;
     Picture picture;
     std::function<COLORREF(int x, int y)> expected;
+    int dpi = 96; // above 96 the picture is stretched
 };
 
 COLORREF FromTable(const Picture &p, int x, int y) {
@@ -267,9 +268,27 @@ TEST_F(PaintTest, PictureLandsAtThePlaceholderInItsOwnColours) {
     x555.pixel = [](int x, int) { return static_cast<std::uint32_t>(x % 2 ? 0x03E0 : 0x7FFF); };
     cases.push_back({"16 bits, 5-5-5", x555,
                      [](int x, int) { return x % 2 ? RGB(0, 255, 0) : RGB(255, 255, 255); }});
+    // The loader takes an information header of 16 to 39 bytes, but the
+    // device draws only with the core header or one of 40 bytes or more,
+    // unstretched or stretched.
+    for (std::uint32_t header : {16u, 20u, 39u, 40u}) {
+        Picture p = Make(header, 8);
+        p.width = 5;
+        p.height = 4;
+        p.pixel = Pattern;
+        std::function<COLORREF(int, int)> drawn = [p](int x, int y) { return FromTable(p, x, y); };
+        std::function<COLORREF(int, int)> nothing = [](int, int) { return White; };
+        cases.push_back({"header size", p, header == 40 ? drawn : nothing});
+        if (header != 40) {
+            cases.push_back({"header size, stretched", p, nothing, 144});
+        }
+    }
 
     for (const DrawCase &c : cases) {
-        SCOPED_TRACE(std::string(c.label) + ", " + std::to_string(c.picture.bitCount) + " bits");
+        SCOPED_TRACE(std::string(c.label) + ", " + std::to_string(c.picture.headerSize) +
+                     "-byte header, " + std::to_string(c.picture.bitCount) + " bits, " +
+                     std::to_string(c.dpi) + " DPI");
+        standin::SetDpi(c.dpi);
         BYTE *block = LoadPicture(c.picture);
         ASSERT_NE(block, nullptr);
         HWND dialog = PaintInDialog(block, 6, 7);

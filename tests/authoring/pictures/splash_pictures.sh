@@ -21,21 +21,27 @@ le() {
     printf '%s' "$out"
 }
 
-# picture WIDTH HEIGHT BITS COMPRESSION IMAGE_SIZE TABLE PIXELS SIZE_DELTA OFFSET_DELTA
-# A file header, a 40-byte information header, TABLE bytes of colour table
-# and PIXELS bytes of pixels (zeros). The file-size field is the file's
-# length plus SIZE_DELTA; the pixel offset is right after the table plus
-# OFFSET_DELTA.
+# picture WIDTH HEIGHT BITS COMPRESSION IMAGE_SIZE TABLE PIXELS SIZE_DELTA OFFSET_DELTA [HEADER]
+# A file header, an information header of HEADER bytes (40 unless given: the
+# 40-byte layout cut short there), TABLE bytes of colour table and PIXELS
+# bytes of pixels (zeros). The file-size field is the file's length plus
+# SIZE_DELTA; the pixel offset is right after the table plus OFFSET_DELTA.
 picture() {
-    local length=$((54 + $6 + $7))
-    printf "BM$(le $((length + $8)) 4)$(le 0 4)$(le $((54 + $6 + $9)) 4)$(le 40 4)$(le $1 4)$(le $2 4)$(le 1 2)$(le $3 2)$(le $4 4)$(le $5 4)$(le 0 16)" \
+    local header=${10:-40}
+    local length=$((14 + header + $6 + $7))
+    printf "BM$(le $((length + $8)) 4)$(le 0 4)$(le $((14 + header + $6 + $9)) 4)" \
         > "$work/disc/PIC.BMP"
+    printf "$(le $header 4)$(le $1 4)$(le $2 4)$(le 1 2)$(le $3 2)$(le $4 4)$(le $5 4)$(le 0 16)" |
+        head -c "$header" >> "$work/disc/PIC.BMP"
     head -c $(($6 + $7)) /dev/zero >> "$work/disc/PIC.BMP"
 }
 
 # label | picture's fields | expected code ("" for none) | message (extended regex)
 cases=(
-    "plain 8 x 2, 1 bit|8 2 1 0 0 8 8 0 0||"
+    "plain 8 x 2, 1 bit, 40-byte header|8 2 1 0 0 8 8 0 0 40||"
+    "16-byte header|8 2 1 0 0 8 8 0 0 16|splash-header-size|picture header of 16 bytes: the launcher loads it, but Windows does not draw"
+    "20-byte header|8 2 1 0 0 8 8 0 0 20|splash-header-size|picture header of 20 bytes: .*the dialog shows no picture"
+    "39-byte header|8 2 1 0 0 8 8 0 0 39|splash-header-size|picture header of 39 bytes"
     "pixels 4 bytes after the table|8 2 1 0 0 8 12 0 4|splash-pixel-offset|begin at byte 66, but the launcher draws them from byte 62.*shifted by 4 bytes"
     "file-size field short of the file|8 2 1 0 0 8 8 -10 0|splash-refused|file size of 60 bytes, but the file is 70 bytes long"
     "file cut short|8 2 1 0 0 8 8 10 0|splash-refused|the file is 70 bytes, shorter than the 80 bytes"
