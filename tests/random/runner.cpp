@@ -380,6 +380,26 @@ void Press(HWND dialog, const std::string &press) {
     }
 }
 
+// Where the cases' time goes, in milliseconds: putting the machine back and
+// laying the case out, the launcher's run from its start to its end, waiting
+// for what it started, and reading the machine afterwards and writing the
+// record.
+struct Phases {
+    double layOut = 0;
+    double run = 0;
+    double started = 0;
+    double record = 0;
+};
+Phases phases;
+
+double Now() {
+    LARGE_INTEGER counter;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
 struct Outcome {
     bool ok = true;
     std::string why;
@@ -387,6 +407,7 @@ struct Outcome {
 
 Outcome RunCase(const Case &c, const std::set<DWORD> &explorersBefore) {
     Outcome outcome;
+    double mark = Now();
     PutBack();
     if (!LayOut(c)) {
         return {false, "the case could not be laid out"};
@@ -412,6 +433,8 @@ Outcome RunCase(const Case &c, const std::set<DWORD> &explorersBefore) {
     }
     desktop.Observe(&record);
 
+    phases.layOut += Now() - mark;
+    mark = Now();
     e2e::Launcher launcher = e2e::StartLauncher("\"" + record.launcherPath + "\"" +
                                                 (c.tail.empty() ? "" : " ") + c.tail);
     if (launcher.process == nullptr) {
@@ -463,6 +486,8 @@ Outcome RunCase(const Case &c, const std::set<DWORD> &explorersBefore) {
         outcome = {false, "the launcher ended with " + std::to_string(code)};
     }
     e2e::EndLauncher(&launcher);
+    phases.run += Now() - mark;
+    mark = Now();
 
     // A folder window is a new explorer process the shell started before the
     // launcher ended.
@@ -483,6 +508,8 @@ Outcome RunCase(const Case &c, const std::set<DWORD> &explorersBefore) {
     for (const e2e::ProbeStart &probe : e2e::ReadProbeLog()) {
         starts.push_back(probe.commandLine + "\t" + probe.directory);
     }
+    phases.started += Now() - mark;
+    mark = Now();
     record.registryAfter = e2e::ExportKeyFamilies(random_case::kKeyFamily, appFamilies);
     {
         NoRedirection asItIs;
@@ -512,6 +539,7 @@ Outcome RunCase(const Case &c, const std::set<DWORD> &explorersBefore) {
     std::snprintf(name, sizeof name, "case-%llu-%05u", static_cast<unsigned long long>(c.seed),
                   c.index);
     e2e::WriteRecord(name, record, e2e::kDiscWritable, starts, present, stored);
+    phases.record += Now() - mark;
     return outcome;
 }
 
@@ -554,5 +582,11 @@ int main(int argc, char **argv) {
     DWORD took = GetTickCount() - began;
     std::printf("%u cases in %.1f s (%.1f per second), %d not run to the end\n", count,
                 took / 1000.0, took > 0 ? count * 1000.0 / took : 0.0, failed);
+    if (count > 0) {
+        std::printf("per case: %.0f ms laying out, %.0f ms the launcher's run, %.0f ms waiting "
+                    "for what it started, %.0f ms recording\n",
+                    phases.layOut / count, phases.run / count, phases.started / count,
+                    phases.record / count);
+    }
     return failed == 0 ? 0 : 1;
 }
