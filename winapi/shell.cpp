@@ -28,7 +28,9 @@ INT_PTR AnswerFor(const char *verb, const char *file) {
     if (!refusesMissingFiles || file == nullptr) {
         return answer;
     }
-    std::string host = standin::HostPath(file);
+    // "D:" is the drive's current folder, its root for the shell.
+    const bool driveAlone = file[0] != '\0' && file[1] == ':' && file[2] == '\0';
+    std::string host = standin::HostPath(driveAlone ? (std::string(file) + "\\").c_str() : file);
     if (!host.empty() && verb != nullptr && standin::detail::StatHost(host).directory &&
         !SameVerb(verb, "open") && !SameVerb(verb, "explore") && !SameVerb(verb, "find")) {
         return SE_ERR_NOASSOC;

@@ -171,6 +171,7 @@ TEST_F(Files, ShellRefusesMissingFilesAsWindowsDoes) {
         {"Explore", "E:\\SETUP", 42},
         {"opened", "E:\\", SE_ERR_NOASSOC}, // a folder has no such verb
         {"explorer", "E:\\", SE_ERR_NOASSOC},
+        {"opened", "E:", SE_ERR_NOASSOC},
     };
     for (const Row &row : rows) {
         EXPECT_EQ(reinterpret_cast<INT_PTR>(
