@@ -35,6 +35,8 @@ const char SimulateUsage[] =
     "  --shell-answer N             what the shell answers every start (> 32 accepts);\n"
     "                               default: 42 for a file that exists, 2 (file not\n"
     "                               found) for one that does not, as Windows answers\n"
+    "  --read-only KEY              HKLM\\KEY (and below) can be read but not written,\n"
+    "                               as for a standard user (repeatable)\n"
     "  --export-registry AFTER.reg  write the registry after the run\n"
     "  --64-bit                     the launcher is the 64-bit build: it sees the real\n"
     "                               System32, not SysWOW64\n"
@@ -51,7 +53,7 @@ int SimulateCommand(int argc, char **argv) {
     const std::vector<std::string> allowed = {
         "drive",           "also-drive", "launcher", "codepage",   "dpi",   "registry",
         "installed",       "args",       "window",   "foreground", "press", "shell-answer",
-        "export-registry", "json",       "64-bit"};
+        "export-registry", "json",       "64-bit",   "read-only"};
     if (!ParseSimulateOptions(arguments, allowed, &options, &error)) {
         std::fprintf(stderr, "autorun-tool simulate: %s\n%s", error.c_str(), SimulateUsage);
         return 2;

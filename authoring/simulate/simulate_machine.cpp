@@ -379,6 +379,9 @@ bool RunSimulation(const MachineDescription &described, SimulationResult *result
         *error = "the registry export cannot be loaded";
         return false;
     }
+    for (const std::string &key : machine.readOnlyKeys) {
+        standin::DenyWriteAccess(key, true);
+    }
     ProductKeys keys = ProductKeysFromSettings(result->settingsPath);
     if (machine.uninstalled) {
         standin::DeleteKey(keys.productKey);

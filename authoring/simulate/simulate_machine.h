@@ -28,7 +28,10 @@ struct MachineDescription {
     // empty C:.
     std::string systemDriveFolder;
     std::string registryText; // a registry editor export loaded first; "" for none
-    bool installed = false;   // seed the keys a setup program leaves, as the settings imply
+    // Keys below HKLM (physical paths, "SOFTWARE\\Wow6432Node\\...") that the
+    // launcher may read but not write, as for a standard user.
+    std::vector<std::string> readOnlyKeys;
+    bool installed = false; // seed the keys a setup program leaves, as the settings imply
     // The launcher is the 64-bit build, which sees the system folder itself;
     // by default it is the 32-bit build a disc ships.
     bool sixtyFourBit = false;

@@ -218,6 +218,18 @@ bool ParseSimulateOptions(const std::vector<std::string> &arguments,
                 return false;
             }
             options->registryFile = value;
+        } else if (name == "read-only") {
+            std::string key = value;
+            if (key.rfind("HKEY_LOCAL_MACHINE\\", 0) == 0) {
+                key = key.substr(19);
+            } else if (key.rfind("HKLM\\", 0) == 0) {
+                key = key.substr(5);
+            }
+            if (key.empty()) {
+                *error = "--read-only needs a key below HKEY_LOCAL_MACHINE";
+                return false;
+            }
+            machine.readOnlyKeys.push_back(key);
         } else if (name == "export-registry") {
             if (value.empty()) {
                 *error = "--export-registry needs a file";
