@@ -151,6 +151,10 @@ def wine_differs(record, disc, outcome):
     """Why this case's outcome is one where Wine is known not to act as
     Windows does (docs/authoring.md, "Where Wine differs"); None otherwise."""
     for start in outcome["starts"]:
+        if (start["answer"] == 31 and start["verb"] is not None
+                and is_folder(record, disc, start["file"])):
+            return ("the verb %s on a folder: Windows has no such verb for it, Wine opens "
+                    "a folder window" % json.dumps(start["verb"]))
         if start["answer"] <= 32 or start["verb"] is not None:
             continue
         if start["file"] == "":
@@ -217,6 +221,8 @@ def command(tool, folder_path, record):
                  "--launcher", text(record, record["launcher_path"]),
                  "--registry", os.path.join(folder_path, "before.reg"),
                  "--codepage", str(record["codepage"]), "--json"]
+    for key in record.get("read_only_keys", []):
+        arguments += ["--read-only", key]
     if record["shell_answer"] is not None:
         arguments += ["--shell-answer", str(record["shell_answer"])]
     if record["launcher_bits"] == 64:

@@ -337,6 +337,9 @@ void WriteRecord(const std::string &scenario, const ScenarioRecord &record,
     if (!record.replay.empty()) {
         json += "  \"replay\": " + Json(record.replay) + ",\n";
     }
+    if (!record.readOnlyKeys.empty()) {
+        json += "  \"read_only_keys\": " + JsonList(record.readOnlyKeys) + ",\n";
+    }
     json += "  \"codepage\": " + std::to_string(GetACP()) + ",\n";
     json += "  \"launcher_bits\": " + std::to_string(sizeof(void *) * 8) + ",\n";
     json += "  \"observed\": {\n";

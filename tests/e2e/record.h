@@ -43,6 +43,8 @@ struct ScenarioRecord {
     std::string registryAfter;
     std::vector<std::pair<std::string, std::string>> filesWritten;
     std::string replay; // the command that runs this one case again
+    // Keys the launcher could read but not write (physical paths below HKLM).
+    std::vector<std::string> readOnlyKeys;
 };
 
 // The record the driver's presses are written into while a scenario runs.

@@ -59,6 +59,9 @@ TEST(RandomCases, CoverEveryVariantOutcomeAndStoredChoice) {
         machine.launcherPath = std::string(1, c.drive) + ":\\" + c.launcherFolder + c.launcherName;
         machine.systemDriveFolder = (scratch / "C").string();
         machine.registryText = random_case::RegistryExport(c);
+        for (const random_case::ReadOnlyKey &key : c.readOnly) {
+            machine.readOnlyKeys.push_back(random_case::PhysicalKey(key.view, key.key));
+        }
         machine.tail = c.tail;
         for (const random_case::Window &window : c.windows) {
             machine.windows.push_back({window.className, window.title});

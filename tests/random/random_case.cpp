@@ -380,7 +380,12 @@ void Registry(Draw &draw, Case *c, const Names &settingsNames, bool *installFold
     }
     *installFolderOnC =
         installTo.rfind("C:\\e2e-product", 0) == 0 || installTo.rfind("C:\\E2E Dir", 0) == 0;
+    // Now and then the user is a standard user, who may read HKLM only.
+    bool standardUser = draw.Chance(5);
     for (View view : Views(draw)) {
+        if (standardUser) {
+            c->readOnly.push_back({view, productKey});
+        }
         if (draw.Chance(85)) {
             AddValue(c, view, productKey, "$Install_ToDirectory$", draw, installTo);
         }
@@ -420,6 +425,9 @@ void Registry(Draw &draw, Case *c, const Names &settingsNames, bool *installFold
     }
     if (draw.Chance(93)) {
         AddValue(c, View::ThirtyTwo, appKey, "", draw, command);
+    }
+    if (standardUser || draw.Chance(8)) {
+        c->readOnly.push_back({View::ThirtyTwo, appKey});
     }
     static const char *const kPaths[] = {"D:\\PRODUCT", "C:\\e2e-product", "E:\\", "", "D:"};
     if (draw.Chance(70)) {
@@ -603,13 +611,17 @@ std::string RegText(const std::string &text) {
 
 } // namespace
 
+std::string PhysicalKey(View view, const std::string &key) {
+    if (view == View::ThirtyTwo && key.rfind(kAppPaths, 0) != 0) {
+        return "SOFTWARE\\Wow6432Node\\" + key.substr(9);
+    }
+    return key;
+}
+
 std::string RegistryExport(const Case &c) {
     std::vector<std::pair<std::string, std::vector<const Value *>>> keys;
     for (const Value &value : c.registry) {
-        std::string physical = value.key;
-        if (value.view == View::ThirtyTwo && value.key.rfind(kAppPaths, 0) != 0) {
-            physical = "SOFTWARE\\Wow6432Node\\" + value.key.substr(9);
-        }
+        std::string physical = PhysicalKey(value.view, value.key);
         auto found = std::find_if(keys.begin(), keys.end(),
                                   [&](const auto &key) { return key.first == physical; });
         if (found == keys.end()) {

@@ -31,6 +31,12 @@ struct Value {
     std::string data; // the bytes, terminator included where there is one
 };
 
+// A key the launcher can read but not write, as HKLM is for a standard user.
+struct ReadOnlyKey {
+    View view = View::ThirtyTwo;
+    std::string key;
+};
+
 struct Window {
     std::string className;
     std::string title;
@@ -45,6 +51,7 @@ struct Case {
     std::vector<File> disc;
     std::vector<File> systemDrive;
     std::vector<Value> registry;
+    std::vector<ReadOnlyKey> readOnly;
     std::vector<Window> windows; // top first
     int foreground = 0;          // 1-based into windows; 0 none of them
     std::string tail;
@@ -65,6 +72,10 @@ inline constexpr char kSystemProgram[] = "Windows\\System32\\E2ESYS.EXE";
 inline constexpr char kWowProgram[] = "Windows\\SysWOW64\\E2ESYS.EXE";
 
 Case Generate(std::uint64_t seed, unsigned index);
+
+// Where a key of a view lives on a 64-bit system, below HKLM: the 32-bit view
+// below SOFTWARE\Wow6432Node, except App Paths, which both views share.
+std::string PhysicalKey(View view, const std::string &key);
 
 // The case's registry as a registry editor export (version 5.00) under the
 // physical key paths of a 64-bit system: the 32-bit view below

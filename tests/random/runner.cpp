@@ -11,6 +11,7 @@
 #include "../e2e/record.h"
 #include "random_case.h"
 
+#include <sddl.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -172,7 +173,23 @@ void PutBack() {
     e2e::ResetProbeLog();
 }
 
-bool LayOut(const Case &c) {
+// A key as a standard user meets HKLM: everyone may read it, nobody write.
+bool MakeReadOnly(const random_case::ReadOnlyKey &readOnly) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, readOnly.key.c_str(), 0,
+                      WRITE_DAC | ViewOf(readOnly.view), &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    bool done = ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                    "D:P(A;;KR;;;WD)", SDDL_REVISION_1, &descriptor, nullptr) &&
+                RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    RegCloseKey(key);
+    return done;
+}
+
+bool LayOut(const Case &c, std::vector<std::string> *readOnlyKeys) {
     const std::string launcher = c.launcherFolder + c.launcherName;
     for (const random_case::File &file : c.disc) {
         std::string path = ToWindowsDisc(file.path);
@@ -212,6 +229,11 @@ bool LayOut(const Case &c) {
                        reinterpret_cast<const BYTE *>(value.data.data()),
                        static_cast<DWORD>(value.data.size()));
         RegCloseKey(key);
+    }
+    for (const random_case::ReadOnlyKey &key : c.readOnly) {
+        if (MakeReadOnly(key)) {
+            readOnlyKeys->push_back(random_case::PhysicalKey(key.view, key.key));
+        }
     }
     return true;
 }
@@ -409,7 +431,14 @@ Outcome RunCase(const Case &c, const std::set<DWORD> &explorersBefore) {
     Outcome outcome;
     double mark = Now();
     PutBack();
-    if (!LayOut(c)) {
+    std::vector<std::string> appFamilies(std::begin(random_case::kAppPathFamilies),
+                                         std::end(random_case::kAppPathFamilies));
+    if (e2e::ExportKeyFamilies(random_case::kKeyFamily, appFamilies) !=
+        "Windows Registry Editor Version 5.00\r\n\r\n") {
+        return {false, "the registry could not be put back"};
+    }
+    std::vector<std::string> readOnlyKeys;
+    if (!LayOut(c, &readOnlyKeys)) {
         return {false, "the case could not be laid out"};
     }
     Desktop desktop(c);
@@ -425,8 +454,7 @@ Outcome RunCase(const Case &c, const std::set<DWORD> &explorersBefore) {
     std::snprintf(replay, sizeof replay, "--seed %llu --first %u --count 1",
                   static_cast<unsigned long long>(c.seed), c.index);
     record.replay = replay;
-    std::vector<std::string> appFamilies(std::begin(random_case::kAppPathFamilies),
-                                         std::end(random_case::kAppPathFamilies));
+    record.readOnlyKeys = readOnlyKeys;
     record.registryBefore = e2e::ExportKeyFamilies(random_case::kKeyFamily, appFamilies);
     for (const random_case::File &file : c.systemDrive) {
         record.systemFiles.emplace_back("C:\\" + file.path, file.content);
