@@ -181,6 +181,37 @@ bool FileExists(const std::string &path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+void ForEachEntry(const std::string &folder,
+                  const std::function<void(const std::string &name, bool isFolder)> &visit) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..") {
+            visit(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void RemoveTree(const std::string &folder, bool andFolder) {
+    ForEachEntry(folder + "\\", [&](const std::string &name, bool isFolder) {
+        std::string path = folder + "\\" + name;
+        if (isFolder) {
+            RemoveTree(path, true);
+        } else {
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+    });
+    if (andFolder) {
+        RemoveDirectoryA(folder.c_str());
+    }
+}
+
 bool CopyInto(const std::string &from, const std::string &to) {
     for (size_t slash = to.find('\\', 3); slash != std::string::npos;
          slash = to.find('\\', slash + 1)) {

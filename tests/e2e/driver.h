@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,13 @@ bool FileExists(const std::string &path);
 // Every file and folder below a directory with its size and last write time,
 // one per line, in a stable order.
 std::string SnapshotTree(const std::string &directory);
+// Calls visit with the name of each entry of a folder (a path ending in a
+// backslash) and whether it is a folder, "." and ".." left out.
+void ForEachEntry(const std::string &folder,
+                  const std::function<void(const std::string &name, bool isFolder)> &visit);
+// Removes everything below a folder, read-only files too, and the folder
+// itself when asked.
+void RemoveTree(const std::string &folder, bool andFolder);
 // Copies a file, creating the directories on its way.
 bool CopyInto(const std::string &from, const std::string &to);
 

@@ -112,38 +112,6 @@ std::string ExportKey(const char *path, REGSAM view, const std::string &physical
     return out + "\r\n";
 }
 
-bool StartsWithNoCase(const std::string &name, const std::string &prefix) {
-    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-    return name.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), name.begin(),
-                      [&](char a, char b) { return upper(a) == upper(b); });
-}
-
-// The names of a key's subkeys in one view, in name order; those starting
-// with the prefix only, when one is given.
-std::vector<std::string> Subkeys(const std::string &path, REGSAM view, const std::string &prefix) {
-    std::vector<std::string> names;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | view, &key) !=
-        ERROR_SUCCESS) {
-        return names;
-    }
-    for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        if (prefix.empty() || StartsWithNoCase(name, prefix)) {
-            names.emplace_back(name, length);
-        }
-    }
-    RegCloseKey(key);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string ExportTree(const std::string &path, REGSAM view, const std::string &physical) {
     std::string out = ExportKey(path.c_str(), view, physical);
     for (const std::string &name : Subkeys(path, view, "")) {
@@ -182,46 +150,15 @@ bool KeptWhole(const std::string &name) {
 
 void CopyDisc(const std::string &from, const std::string &to) {
     CreateDirectoryA(to.c_str(), nullptr);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((from + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") {
-            continue;
-        }
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    ForEachEntry(from, [&](const std::string &name, bool isFolder) {
+        if (isFolder) {
             CopyDisc(from + name + "\\", to + name + "\\");
         } else if (KeptWhole(name)) {
             CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE);
         } else {
             WriteTextFile(to + name, "MZ");
         }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
-void RemoveTree(const std::string &folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
+    });
 }
 
 // The configuration file the launcher's drive-letter refresh rewrites: in
@@ -249,6 +186,36 @@ bool ReadConfigFile(std::string *content) {
 }
 
 } // namespace
+
+static bool StartsWithNoCase(const std::string &name, const std::string &prefix) {
+    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+    return name.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), name.begin(),
+                      [&](char a, char b) { return upper(a) == upper(b); });
+}
+
+std::vector<std::string> Subkeys(const std::string &path, REGSAM view, const std::string &prefix) {
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | view, &key) !=
+        ERROR_SUCCESS) {
+        return names;
+    }
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        if (prefix.empty() || StartsWithNoCase(name, prefix)) {
+            names.emplace_back(name, length);
+        }
+    }
+    RegCloseKey(key);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 ScenarioRecord *CurrentRecord() {
     return current;
@@ -309,7 +276,7 @@ void WriteRecord(const std::string &scenario, const ScenarioRecord &record,
         return;
     }
     std::string folder = root + "\\" + scenario;
-    RemoveTree(folder);
+    RemoveTree(folder, true);
     CreateFolders(folder);
     CopyDisc(discFolder, folder + "\\disc\\");
     WriteTextFile(folder + "\\before.reg", record.registryBefore);

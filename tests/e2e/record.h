@@ -56,6 +56,10 @@ void SetCurrentRecord(ScenarioRecord *record);
 // SOFTWARE\Wow6432Node; App Paths, shared by both views, as the 32-bit view
 // reads it).
 std::string ExportProductKeys();
+// The names of a key's subkeys in one view, in name order; with a prefix,
+// only those whose name starts with it, without regard to case.
+std::vector<std::string> Subkeys(const std::string &path, REGSAM view, const std::string &prefix);
+
 // In the same form, every key (with its subkeys) below HKLM\SOFTWARE whose
 // name starts with softwarePrefix, in both views, and every App Paths entry
 // whose name starts with one of appPathPrefixes; names compared without

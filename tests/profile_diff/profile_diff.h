@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "../common/splitmix.h"
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -22,27 +24,7 @@ constexpr unsigned MaxSize = 300; // the largest buffer a read passes
 // one still there after the call was not written by it.
 constexpr unsigned char Fill = 0xCC;
 
-// splitmix64: the same numbers from every compiler and library. Each draw
-// is a statement of its own (or ordered by ?:, &&), never two operands of
-// one expression, whose order compilers may choose.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    unsigned Below(unsigned n) { return static_cast<unsigned>(Next() % n); }
-    bool Percent(unsigned p) { return Below(100) < p; }
-    template <typename T, std::size_t N> const T &Pick(const T (&items)[N]) {
-        return items[Below(N)];
-    }
-
-private:
-    std::uint64_t state_;
-};
+using Random = splitmix::Random;
 
 enum class Encoding { Ansi, Utf8Mark, Utf16 };
 enum class Use { Value, Keys, Sections };

@@ -1,5 +1,7 @@
 #include "random_case.h"
 
+#include "../common/splitmix.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -10,26 +12,13 @@ const char *const kSystemFolders[2] = {"e2e-product", "E2E Dir"};
 
 namespace {
 
-// splitmix64: small, fast, and the same on every compiler and bitness.
-class Draw {
+// Each case's numbers come from its seed and its number alone.
+class Draw : public splitmix::Random {
 public:
     Draw(std::uint64_t seed, unsigned index)
-        : state_(seed * 0x9E3779B97F4A7C15ull ^ (static_cast<std::uint64_t>(index) << 1) ^
+        : Random(seed * 0x9E3779B97F4A7C15ull ^ (static_cast<std::uint64_t>(index) << 1) ^
                  0xD1B54A32D192ED03ull) {}
-    std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    unsigned Below(unsigned n) { return static_cast<unsigned>(Next() % n); }
-    bool Chance(unsigned percent) { return Below(100) < percent; }
-    template <typename T, std::size_t N> const T &Pick(const T (&items)[N]) {
-        return items[Below(N)];
-    }
-
-private:
-    std::uint64_t state_;
+    bool Chance(unsigned percent) { return Percent(percent); }
 };
 
 std::string Repeat(char c, std::size_t n) {

@@ -42,50 +42,16 @@ void CreateFoldersFor(const std::string &path) {
     }
 }
 
-void RemoveTree(const std::string &folder, bool andFolder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path, true);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    if (andFolder) {
-        RemoveDirectoryA(folder.c_str());
-    }
-}
-
 // Every file below a folder of drive C: with its content.
 void ReadTree(const std::string &folder, std::vector<std::pair<std::string, std::string>> *out) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") {
-            continue;
-        }
+    e2e::ForEachEntry(folder + "\\", [&](const std::string &name, bool isFolder) {
         std::string path = folder + "\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (isFolder) {
             ReadTree(path, out);
-            continue;
+            return;
         }
         std::string content;
-        FILE *file = std::fopen(path.c_str(), "rb");
-        if (file != nullptr) {
+        if (FILE *file = std::fopen(path.c_str(), "rb")) {
             char chunk[4096];
             size_t got;
             while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
@@ -94,8 +60,7 @@ void ReadTree(const std::string &folder, std::vector<std::pair<std::string, std:
             std::fclose(file);
         }
         out->emplace_back(path, content);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    });
 }
 
 // The system folder as it is, not as a 32-bit program is shown it.
@@ -125,29 +90,13 @@ REGSAM ViewOf(random_case::View view) {
     return view == random_case::View::ThirtyTwo ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 }
 
-bool StartsWithNoCase(const char *name, const char *prefix) {
-    return _strnicmp(name, prefix, std::strlen(prefix)) == 0;
-}
-
 void DeleteSubkeys(const char *path, REGSAM view, const char *prefix) {
     HKEY parent = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS | view, &parent) !=
         ERROR_SUCCESS) {
         return;
     }
-    std::vector<std::string> doomed;
-    for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(parent, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        if (StartsWithNoCase(name, prefix)) {
-            doomed.emplace_back(name, length);
-        }
-    }
-    for (const std::string &name : doomed) {
+    for (const std::string &name : e2e::Subkeys(path, view, prefix)) {
         RegDeleteTreeA(parent, name.c_str());
         RegDeleteKeyExA(parent, name.c_str(), view, 0);
     }
@@ -163,9 +112,9 @@ void PutBack() {
     for (const char *family : random_case::kAppPathFamilies) {
         DeleteSubkeys(random_case::kAppPaths, KEY_WOW64_32KEY, family);
     }
-    RemoveTree("W:", false);
+    e2e::RemoveTree("W:", false);
     for (const char *folder : random_case::kSystemFolders) {
-        RemoveTree(std::string("C:\\") + folder, true);
+        e2e::RemoveTree(std::string("C:\\") + folder, true);
     }
     NoRedirection asItIs;
     DeleteFileA((std::string("C:\\") + random_case::kSystemProgram).c_str());
