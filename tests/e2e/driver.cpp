@@ -212,11 +212,15 @@ void RemoveTree(const std::string &folder, bool andFolder) {
     }
 }
 
-bool CopyInto(const std::string &from, const std::string &to) {
-    for (size_t slash = to.find('\\', 3); slash != std::string::npos;
-         slash = to.find('\\', slash + 1)) {
-        CreateDirectoryA(to.substr(0, slash).c_str(), nullptr);
+void CreateParentFolders(const std::string &path) {
+    for (size_t slash = path.find('\\', 3); slash != std::string::npos;
+         slash = path.find('\\', slash + 1)) {
+        CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
     }
+}
+
+bool CopyInto(const std::string &from, const std::string &to) {
+    CreateParentFolders(to);
     return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
 }
 

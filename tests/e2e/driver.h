@@ -69,6 +69,8 @@ void ForEachEntry(const std::string &folder,
 // Removes everything below a folder, read-only files too, and the folder
 // itself when asked.
 void RemoveTree(const std::string &folder, bool andFolder);
+// Creates the folders on the way to a path (not the path itself).
+void CreateParentFolders(const std::string &path);
 // Copies a file, creating the directories on its way.
 bool CopyInto(const std::string &from, const std::string &to);
 

@@ -130,10 +130,7 @@ std::string RecordsFolder() {
 }
 
 void CreateFolders(const std::string &path) {
-    for (size_t slash = path.find('\\', 3); slash != std::string::npos;
-         slash = path.find('\\', slash + 1)) {
-        CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
-    }
+    CreateParentFolders(path);
     CreateDirectoryA(path.c_str(), nullptr);
 }
 

@@ -35,13 +35,6 @@ std::string ToWindowsDisc(const std::string &path) {
     return std::string(e2e::kDiscWritable) + path;
 }
 
-void CreateFoldersFor(const std::string &path) {
-    for (size_t slash = path.find('\\', 3); slash != std::string::npos;
-         slash = path.find('\\', slash + 1)) {
-        CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
-    }
-}
-
 // Every file below a folder of drive C: with its content.
 void ReadTree(const std::string &folder, std::vector<std::pair<std::string, std::string>> *out) {
     e2e::ForEachEntry(folder + "\\", [&](const std::string &name, bool isFolder) {
@@ -151,7 +144,7 @@ bool LayOut(const Case &c, std::vector<std::string> *readOnlyKeys) {
         } else if (file.program) {
             e2e::CopyInto(e2e::ProbeExe(), path);
         } else {
-            CreateFoldersFor(path);
+            e2e::CreateParentFolders(path);
             e2e::WriteTextFile(path, file.content);
         }
     }
@@ -162,7 +155,7 @@ bool LayOut(const Case &c, std::vector<std::string> *readOnlyKeys) {
             if (file.program) {
                 e2e::CopyInto(e2e::ProbeExe(), path);
             } else {
-                CreateFoldersFor(path);
+                e2e::CreateParentFolders(path);
                 e2e::WriteTextFile(path, file.content);
             }
         }
@@ -530,7 +523,7 @@ Outcome RunCase(const Case &c, const std::set<DWORD> &explorersBefore) {
             }
         }
         for (const auto &[path, content] : record.systemFiles) {
-            if (e2e::FileExists(path) == false) {
+            if (!e2e::FileExists(path)) {
                 record.filesWritten.emplace_back(path, "<deleted>");
             }
         }
